@@ -1,0 +1,68 @@
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include "models/measurement.h"
+
+// Everything that turns the tester's text lines into values, and values into the text the
+// tester expects. Plain functions so that they are tested without a port.
+namespace LineFormat {
+
+// A line as read from the port (line feed included), decoded as UTF-8 up to a zero byte.
+QString decode(const QByteArray& line);
+
+// Decoded, simplified (outer white space dropped, inner runs made one space) and split at
+// every ";" with empty fields kept.
+QStringList fields(const QByteArray& line);
+
+// The tester's time stamps "hh:mm:ss dd.MM.yy" (2000 to 2099) or "hh:mm:ss dd.MM.yyyy".
+QDateTime parseDeviceDateTime(const QString& text);
+
+// The pattern the tester writes and the workbooks store: "hh:mm:ss dd.MM.yy".
+QString formatDeviceDateTime(const QDateTime& dateTime);
+
+// A locale-independent number; text that is no number gives 0.0 (and ok false).
+double toNumber(const QString& field, bool* ok = nullptr);
+
+// The count line that opens the memory read: a whole base-10 integer, spaces around allowed.
+std::optional<int> parseCountLine(const QByteArray& line);
+
+// A memory record: date-time; averaging; frequency; scale; hardness (exactly five fields).
+std::optional<Measurement> parseRecordLine(const QByteArray& line);
+
+// A live line: "date-time word"; frequency; hardness; scale (exactly four fields). The
+// date-time is the first field up to its last space; it may be invalid.
+std::optional<Measurement> parseLiveLine(const QByteArray& line);
+
+// Key events contain "btn"; "btn1short;OK" asks to delete the last live measurement.
+bool isKeyEventLine(const QByteArray& line);
+bool isDeleteEventLine(const QByteArray& line);
+
+// A line the tester sends on its own (a measurement with a readable time, or a key event),
+// as opposed to a reply. Such lines met while a command waits are kept, not taken as replies.
+bool isUnsolicitedLine(const QByteArray& line);
+
+// One scale record, the reply to "getscale\n" and "setscale N\n" (exactly nine fields).
+struct ScaleRecord {
+  qint16 number = 0;
+  QString name;
+  double a = 0.0;
+  double b = 0.0;
+  double c = 0.0;
+  double min = 0.0;
+  double max = 0.0;
+  qint8 type = 0;
+  qint16 points = 0;
+};
+std::optional<ScaleRecord> parseScaleRecord(const QByteArray& line);
+
+// Constants as the tester reads them: six significant digits, shortest form ("999", "0.5",
+// "1.23457e+06").
+QString formatConstant(double value);
+
+} // namespace LineFormat

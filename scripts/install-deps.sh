@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing brenmo needs.
+# Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config clang-format
+  qtbase5-dev qtdeclarative5-dev qtdeclarative5-dev-tools qttools5-dev-tools
+  libqt5serialport5-dev libqt5charts5-dev qtquickcontrols2-5-dev
+  qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtquick-controls
+  qml-module-qtquick-controls2 qml-module-qtquick-dialogs qml-module-qtquick-layouts
+  qml-module-qtquick-templates2 qml-module-qtcharts qml-module-qttest
+  qml-module-qtqml-models2 qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings
+  libxlsxwriter-dev libquazip1-qt5-dev zlib1g-dev
+  python3 python3-openpyxl
+  xvfb xauth x11-apps imagemagick fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
