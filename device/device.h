@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -101,6 +103,21 @@ private slots:
 private:
   friend class DeviceProbe; // tests look at the reception routes through it
 
+  struct PromptAnswer {
+    QByteArray prompt; // the exact line the tester sends, line feed included
+    QByteArray answer; // written back, followed by a line feed
+  };
+
+  void addBuiltInScales();
+  void loadSettings();
+  void saveSettings();
+  QStringList userDescriptions() const;
+  void writeDescriptions();
+  void saveDescriptions();
+
+  // Turns the event loop, asleep between events, until responseTimer expires or (untilLine)
+  // a complete line is waiting. Commands are refused meanwhile.
+  void waitForEvents(bool untilLine);
   // The one wait for a reply line (up to ReplyTimeoutMs). Lines the tester sends on its own
   // are kept for the line handlers and the wait goes on for the reply.
   QByteArray waitForLine(bool* ok = nullptr);
@@ -109,14 +126,20 @@ private:
   bool beginCommand(const QByteArray& request);
   // Clears both buffers, keeping any measurement or key line that was still unread.
   void clearBuffers();
-  void writeLine(const QByteArray& bytes);
   void keepUnsolicitedLines();
+  void writeBytes(const QByteArray& bytes);
+  // Waits for each prompt in turn and answers it; false at the first prompt that differs.
+  bool answerPrompts(const QList<PromptAnswer>& dialogue);
   void dropOversizedPartialLine();
-  void handleLine(const QByteArray& line, bool calibration);
-  void handleHeldLines();
+  // The tester's current scale, or nothing when it gave no readable scale record.
+  std::optional<qint16> queryCurrentScale();
+  void restoreCurrentScale(std::optional<qint16> scale);
+
   void scheduleHeldLines();
-  void loadSettings();
-  void saveSettings();
+  void handleHeldLines();
+  void handleLine(const QByteArray& line);
+  void takeLiveLine(const QByteArray& line);
+  void takeCalibrationLine(const QByteArray& line);
 
   QTimer* responseTimer = nullptr;
   bool timedOut = false;
@@ -128,9 +151,10 @@ private:
   QSettings* settingsFile = nullptr;
   QString lastPortName;
 
-  bool m_waiting = false;    // a wait for a reply (or the settling pause) is under way
-  bool m_calibMode = false;  // calibration route in force
-  bool m_receiving = false;  // a reception route is connected
+  bool m_waiting = false;   // a wait for a reply (or the settling pause) is under way
+  bool m_calibMode = false; // the calibration route is in force
+  bool m_receiving = false; // lines go to a handler (reception normal or calibration)
   bool m_heldScheduled = false;
-  QList<QByteArray> m_heldLines; // unsolicited lines met during a command, oldest first
+  QList<QByteArray> m_heldLines; // lines sent on the tester's own during a command
+  QStringList m_savedDescriptions;
 };

@@ -26,6 +26,9 @@ QDateTime parseDeviceDateTime(const QString& text);
 // The pattern the tester writes and the workbooks store: "hh:mm:ss dd.MM.yy".
 QString formatDeviceDateTime(const QDateTime& dateTime);
 
+// The reply to "gettime\n": exactly " hh:mm:ss dd.MM.yy\n"; anything else is invalid.
+QDateTime parseClockReply(const QByteArray& line);
+
 // A locale-independent number; text that is no number gives 0.0 (and ok false).
 double toNumber(const QString& field, bool* ok = nullptr);
 

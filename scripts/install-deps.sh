@@ -13,7 +13,7 @@ packages=(
   qml-module-qtqml-models2 qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings
   libxlsxwriter-dev libquazip1-qt5-dev zlib1g-dev
   python3 python3-openpyxl
-  xvfb xauth x11-apps imagemagick fonts-dejavu-core
+  xvfb xauth x11-apps imagemagick fonts-dejavu-core socat
 )
 
 missing=()

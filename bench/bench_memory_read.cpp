@@ -1,0 +1,74 @@
+// Reading the tester's memory into the table: time per record as the memory grows, and the
+// paced line's overhead over the time its bytes need at 9600 baud.
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "bench/benchsupport.h"
+#include "device/device.h"
+#include "models/measurementmodel.h"
+
+namespace {
+
+// Bytes the tester sends for the memory read: the count line and every record line.
+qint64 replyBytes(const TesterSimulator& sim) {
+  qint64 bytes = QByteArray::number(sim.memory().size()).size() + 1;
+  for (const TesterSimulator::Record& r : sim.memory()) {
+    bytes += r.dateTime.toString("hh:mm:ss dd.MM.yy").size() + 1 +
+             QByteArray::number(r.averaging).size() + 1 + QByteArray::number(r.frequency).size() +
+             1 + r.scale.toUtf8().size() + 1 + QByteArray::number(r.hardness).size() + 1;
+  }
+  return bytes;
+}
+
+double readSeconds(Device& device) {
+  QElapsedTimer clock;
+  clock.start();
+  if (!device.readMemory())
+    std::printf("  (the read came back short)\n");
+  return clock.nsecsElapsed() / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QTemporaryDir userFiles;
+  TesterSimulator sim;
+  if (!sim.start())
+    return 1;
+  BenchSupport::pointAt(sim, userFiles);
+  Device device;
+  if (!device.open(QIODevice::ReadWrite))
+    return 1;
+
+  std::printf("memory read from the unpaced simulator into the table\n");
+  std::printf("%9s %10s %14s %10s\n", "records", "total s", "us per record", "ratio");
+  double firstPerRecord = 0.0;
+  for (int records : {1000, 10000, 100000}) {
+    sim.seedMemory(records);
+    const double seconds = readSeconds(device);
+    const double perRecord = seconds * 1e6 / records;
+    if (firstPerRecord == 0.0)
+      firstPerRecord = perRecord;
+    std::printf("%9d %10.3f %14.2f %10.2f\n",
+                device.measures()->rowCount(),
+                seconds,
+                perRecord,
+                perRecord / firstPerRecord);
+  }
+  std::printf("(target: 100,000 within 1.5 x the per-record time of 1,000)\n");
+  std::printf("peak memory: %ld KiB\n\n", BenchSupport::peakMemoryKiB());
+
+  sim.setPaced(true);
+  sim.seedMemory(200);
+  const double byteSeconds = double(replyBytes(sim)) / TesterSimulator::PacedBytesPerSecond;
+  const double seconds = readSeconds(device);
+  std::printf("200 records at 9600 baud: %.3f s read, %.3f s for the bytes alone: %+.2f%%\n",
+              seconds,
+              byteSeconds,
+              100.0 * (seconds - byteSeconds) / byteSeconds);
+  std::printf("(target: at most 2%% longer than the bytes need)\n");
+  return 0;
+}

@@ -1,0 +1,141 @@
+// The tester's commands: identity, clock, memory, and the workbook dialogs.
+#include "device/device.h"
+
+#include <QDebug>
+#include <QFileDialog>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include "device/lineformat.h"
+#include "models/measurementmodel.h"
+
+namespace {
+
+const QString kClockPattern = QStringLiteral("hh:mm:ss dd.MM.yy");
+
+QString documentsFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+// Fixed texts of the file dialogs.
+QString workbookFilter() {
+  return QStringLiteral("Таблица Excel (*.xlsx)");
+}
+
+} // namespace
+
+bool Device::connect() {
+  return connect(QString());
+}
+
+bool Device::connect(QString portName) {
+  Q_UNUSED(portName) // the tester's port is found by its USB identifiers
+  if (m_waiting)
+    return false;
+  close();
+  if (!open(QIODevice::ReadWrite))
+    return false;
+  if (!readMemory())
+    return false;
+  enableReception();
+  return true;
+}
+
+bool Device::readMemory() {
+  qDebug() << "Read Memory";
+  if (!beginCommand("readdata\n"))
+    return false;
+  const QByteArray countLine = waitForLine();
+  qDebug() << "Measurements count: " + QString::fromUtf8(countLine);
+  const std::optional<int> count = LineFormat::parseCountLine(countLine);
+  if (!count || *count < 0) {
+    enableReception();
+    return false;
+  }
+
+  measModel->clear();
+  // The table now holds memory rows: the delete key must not reach them.
+  liveSeries = false;
+  emit beginDataChange();
+  int arrived = 0;
+  for (int i = 1; i <= *count; ++i) {
+    bool inTime = false;
+    const QByteArray line = waitForLine(&inTime);
+    qDebug() << QString::number(i) + QString::fromUtf8(line);
+    if (line.endsWith('\n'))
+      ++arrived;
+    if (std::optional<Measurement> record = LineFormat::parseRecordLine(line))
+      measModel->add(*record);
+    if (!inTime)
+      break;
+  }
+  emit dataChanged();
+  enableReception();
+  // Rows that did arrive stay in the table, but a short read is no success.
+  return arrived == *count;
+}
+
+QString Device::id() {
+  if (!beginCommand("getid\n"))
+    return QString();
+  const QString identity = LineFormat::decode(waitForLine());
+  enableReception();
+  return identity;
+}
+
+QDateTime Device::time() {
+  qDebug() << "Get Time";
+  if (!beginCommand("gettime\n"))
+    return QDateTime();
+  const QByteArray line = waitForLine();
+  const QDateTime clock = LineFormat::parseClockReply(line);
+  if (!line.isEmpty())
+    qDebug() << "Get Time" << clock.toString(kClockPattern);
+  enableReception();
+  return clock;
+}
+
+bool Device::setTime(QDateTime date) {
+  qDebug() << "Set Time" << date.toString(kClockPattern);
+  // An invalid date would answer every prompt with an empty line.
+  if (!date.isValid() || !beginCommand("settime\n"))
+    return false;
+  const bool answered = answerPrompts({
+      {" MIN:\n", date.toString(QStringLiteral("mm")).toLocal8Bit()},
+      {" HR:\n", date.toString(QStringLiteral("hh")).toLocal8Bit()},
+      {" DAY:\n", date.toString(QStringLiteral("dd")).toLocal8Bit()},
+      {" MONTH:\n", date.toString(QStringLiteral("MM")).toLocal8Bit()},
+      {" YEAR:\n", date.toString(QStringLiteral("yy")).toLocal8Bit()},
+  });
+  if (answered)
+    waitForLine(); // the closing line says nothing we act on
+  enableReception();
+  return answered;
+}
+
+bool Device::clearMemory() {
+  qDebug() << "Clear Memory";
+  if (!beginCommand("cleardata\n"))
+    return false;
+  const bool cleared = waitForLine().contains("OK");
+  if (cleared)
+    qDebug() << "Memory cleared";
+  enableReception();
+  return cleared;
+}
+
+void Device::saveToFile() {
+  const QString fileName = QFileDialog::getSaveFileName(
+      nullptr, QStringLiteral("Сохранить измерения"), documentsFolder(), workbookFilter());
+  if (!fileName.isEmpty())
+    measModel->saveToXlsx(fileName);
+}
+
+void Device::openFromFile() {
+  const QString fileName = QFileDialog::getOpenFileName(
+      nullptr, QStringLiteral("Открыть измерения"), documentsFolder(), workbookFilter());
+  if (fileName.isEmpty())
+    return;
+  liveSeries = false;
+  measModel->openFromXlsx(fileName);
+}

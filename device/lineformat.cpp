@@ -1,0 +1,124 @@
+#include "device/lineformat.h"
+
+namespace LineFormat {
+
+namespace {
+
+const QString kDateTimePattern = QStringLiteral("hh:mm:ss dd.MM.yy");
+const QString kLongYearPattern = QStringLiteral("hh:mm:ss dd.MM.yyyy");
+
+// A two-digit year parses as 1900..1999; the tester means 2000..2099.
+QDateTime shortYearDateTime(const QString& text) {
+  const QDateTime parsed = QDateTime::fromString(text, kDateTimePattern);
+  return parsed.isValid() && parsed.date().year() < 2000 ? parsed.addYears(100) : parsed;
+}
+
+// Signed base-10 integer of a field; 0 when it is none.
+qint64 toInteger(const QString& field) {
+  bool ok = false;
+  const qint64 value = field.trimmed().toLongLong(&ok, 10);
+  return ok ? value : 0;
+}
+
+// The date-time of a live line: the first field up to its last space (the tester puts a
+// word after the time stamp).
+QDateTime liveDateTime(const QString& field) {
+  const int lastSpace = field.lastIndexOf(QLatin1Char(' '));
+  return parseDeviceDateTime(lastSpace < 0 ? QString() : field.left(lastSpace));
+}
+
+} // namespace
+
+QString decode(const QByteArray& line) {
+  const int zero = line.indexOf('\0');
+  return QString::fromUtf8(line.constData(), zero < 0 ? line.size() : zero);
+}
+
+QStringList fields(const QByteArray& line) {
+  return decode(line).simplified().split(QLatin1Char(';'));
+}
+
+QDateTime parseDeviceDateTime(const QString& text) {
+  const QDateTime shortYear = shortYearDateTime(text);
+  return shortYear.isValid() ? shortYear : QDateTime::fromString(text, kLongYearPattern);
+}
+
+QString formatDeviceDateTime(const QDateTime& dateTime) {
+  return dateTime.toString(kDateTimePattern);
+}
+
+QDateTime parseClockReply(const QByteArray& line) {
+  // Exactly " hh:mm:ss dd.MM.yy\n": a carriage return or a four-digit year is no clock.
+  if (!line.startsWith(' ') || !line.endsWith('\n'))
+    return QDateTime();
+  return shortYearDateTime(QString::fromLatin1(line.mid(1, line.size() - 2)));
+}
+
+double toNumber(const QString& field, bool* ok) {
+  bool converted = false;
+  const double value = field.trimmed().toDouble(&converted);
+  if (ok)
+    *ok = converted;
+  return converted ? value : 0.0;
+}
+
+std::optional<int> parseCountLine(const QByteArray& line) {
+  bool ok = false;
+  const int count = line.simplified().toInt(&ok, 10);
+  if (!ok)
+    return std::nullopt;
+  return count;
+}
+
+std::optional<Measurement> parseRecordLine(const QByteArray& line) {
+  const QStringList f = fields(line);
+  if (f.size() != 5)
+    return std::nullopt;
+  return Measurement(
+      parseDeviceDateTime(f[0]), f[3].simplified(), toNumber(f[4]), toNumber(f[2]), toNumber(f[1]));
+}
+
+std::optional<Measurement> parseLiveLine(const QByteArray& line) {
+  const QStringList f = fields(line);
+  if (f.size() != 4)
+    return std::nullopt;
+  return Measurement(liveDateTime(f[0]), f[3].simplified(), toNumber(f[2]), toNumber(f[1]), 1.0);
+}
+
+bool isKeyEventLine(const QByteArray& line) {
+  return decode(line).contains(QLatin1String("btn"));
+}
+
+bool isDeleteEventLine(const QByteArray& line) {
+  return decode(line).contains(QLatin1String("btn1short;OK"));
+}
+
+bool isUnsolicitedLine(const QByteArray& line) {
+  if (isKeyEventLine(line))
+    return fields(line).size() < 4;
+  const std::optional<Measurement> live = parseLiveLine(line);
+  return live && live->dateTime().isValid();
+}
+
+std::optional<ScaleRecord> parseScaleRecord(const QByteArray& line) {
+  const QStringList f = fields(line);
+  if (f.size() != 9)
+    return std::nullopt;
+  ScaleRecord record;
+  record.number = static_cast<qint16>(toInteger(f[0]));
+  record.name = f[1].simplified();
+  record.a = toNumber(f[2]);
+  record.b = toNumber(f[3]);
+  record.c = toNumber(f[4]);
+  record.min = toNumber(f[5]);
+  record.max = toNumber(f[6]);
+  record.type = static_cast<qint8>(toInteger(f[7]));
+  record.points = static_cast<qint16>(toInteger(f[8]));
+  return record;
+}
+
+QString formatConstant(double value) {
+  return QString::number(value, 'g', 6);
+}
+
+} // namespace LineFormat

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Fails when a C++ file of ours is not formatted as .clang-format says.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h')
+[ -n "$files" ] || exit 0
+# shellcheck disable=SC2086
+clang-format --dry-run --Werror $files
+echo "formatting: ok"

@@ -1,0 +1,193 @@
+// Fitting a scale's constants to reference blocks and writing them to the tester.
+#include <cmath>
+#include <memory>
+
+#include <QtTest>
+
+#include "calibration/calibration.h"
+#include "device/device.h"
+#include "models/measurementmodel.h"
+#include "models/scalemodel.h"
+#include "support/simulatedtester.h"
+
+class CalibrationTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir userFiles;
+  std::unique_ptr<SimulatedTester> tester;
+  std::unique_ptr<Device> device;
+  std::unique_ptr<Calibration> calibration;
+
+  TesterSimulator& sim() { return tester->sim; }
+  MeasurementModel& calibTable() { return *device->calibMeasures(); }
+
+  // One test: measurements at the given frequencies, closed with the reference text.
+  double addTest(std::initializer_list<double> frequencies, const QString& reference) {
+    for (double frequency : frequencies)
+      calibTable().add(Measurement(QDateTime::currentDateTime(), "HRC", 50.0, frequency, 1.0));
+    return calibration->addTest(&calibTable(), reference);
+  }
+  void connectOnScale(int scale) {
+    sim().setCurrentScale(scale);
+    QVERIFY(device->connect());
+    device->setCalibMode(true);
+    sim().clearReceived();
+  }
+
+private slots:
+  void initTestCase() {
+    isolateUserFiles(userFiles);
+    QLocale::setDefault(QLocale(QLocale::Russian));
+  }
+  void init() {
+    tester = std::make_unique<SimulatedTester>();
+    QVERIFY(tester->started());
+    device = std::make_unique<Device>();
+    calibration = std::make_unique<Calibration>();
+    calibration->setDevice(device.get());
+  }
+  void cleanup() {
+    calibration.reset();
+    device.reset();
+    tester.reset();
+  }
+
+  void testAveragesItsRowsAndEmptiesTheList() {
+    QCOMPARE(calibration->addTest(&calibTable(), "45,5"), 0.0);
+    QCOMPARE(calibration->testCount(), 0);
+
+    calibTable().add(Measurement(QDateTime(), "HRC", 50.0, 800.0, 1.0));
+    calibTable().add(Measurement(QDateTime(), "HRC", 52.0, 810.0, 1.0));
+    QCOMPARE(calibration->addTest(&calibTable(), "45,5"), 51.0);
+    QCOMPARE(calibration->testCount(), 1);
+    QCOMPARE(calibTable().rowCount(), 0);
+    QCOMPARE(calibration->addTest(nullptr, "1"), 0.0);
+  }
+
+  void straightLineOnHrc_data() {
+    QTest::addColumn<QList<double>>("frequencies");
+    QTest::addColumn<QStringList>("references");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::newRow("two blocks") << QList<double>{800, 900} << QStringList{"60", "40"} << 220.0
+                                << -0.2;
+    QTest::newRow("three blocks") << QList<double>{700, 800, 900} << QStringList{"62", "50", "41"}
+                                  << 135.0 << -0.105;
+    QTest::newRow("decimal comma")
+        << QList<double>{800, 900} << QStringList{"60,5", "40,5"} << 220.5 << -0.2;
+  }
+  void straightLineOnHrc() {
+    QFETCH(QList<double>, frequencies);
+    QFETCH(QStringList, references);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    connectOnScale(0);
+    for (int i = 0; i < frequencies.size(); ++i)
+      addTest({frequencies[i]}, references[i]);
+    QVERIFY(calibration->endTest());
+    const Scale* hrc = device->scales()->scale(0);
+    QCOMPARE(hrc->a(), a);
+    QVERIFY(std::abs(hrc->b() - b) < 1e-12);
+    QCOMPARE(hrc->c(), 0.0);
+    QCOMPARE(hrc->type(), qint8(0));
+    QCOMPARE(hrc->points(), qint16(frequencies.size()));
+    QCOMPARE(sim().scaleSlot(0).a, a);
+    QCOMPARE(sim().scaleSlot(0).points, frequencies.size());
+    QCOMPARE(calibration->testCount(), 0);
+    sim().measure(sim().randomFrequency()); // live lines go to the calibration list again
+    QTRY_COMPARE(calibTable().rowCount(), 1);
+  }
+
+  void exponentialOnOtherScales() {
+    connectOnScale(1);
+    addTest({0.0}, "100");
+    addTest({10.0}, QLocale().toString(100 * std::exp(-1.0), 'f', 10));
+    QVERIFY(calibration->endTest());
+    const Scale* hb = device->scales()->scale(1);
+    QVERIFY(std::abs(hb->a() - 100.0) < 1e-6);
+    QVERIFY(std::abs(hb->b() + 10.0) < 1e-6);
+    QCOMPARE(hb->type(), qint8(1));
+    QCOMPARE(sim().scaleSlot(1).type, 1);
+    QCOMPARE(sim().scaleSlot(1).a, 100.0);
+  }
+
+  void testerMeasuresTheReferenceBlocksAfterCalibration() {
+    connectOnScale(2);
+    const double frequencies[] = {640.0, 720.0, 810.0};
+    const char* references[] = {"650,0", "420,5", "260,0"};
+    for (int test = 0; test < 3; ++test) {
+      for (int shot = 0; shot < 5; ++shot)
+        sim().measure(frequencies[test] + shot - 2); // a little scatter around the block
+      QTRY_COMPARE(calibTable().rowCount(), 5);
+      calibration->addTest(&calibTable(), references[test]);
+    }
+    QVERIFY(calibration->endTest());
+    // The tester now measures with the fitted constants: close to every reference.
+    QVERIFY(std::abs(sim().hardnessFor(640.0) - 650.0) / 650.0 < 0.03);
+    QVERIFY(std::abs(sim().hardnessFor(720.0) - 420.5) / 420.5 < 0.03);
+    QVERIFY(std::abs(sim().hardnessFor(810.0) - 260.0) / 260.0 < 0.03);
+    // Live lines go to the calibration list again.
+    sim().measure(700.0);
+    QTRY_COMPARE(calibTable().rowCount(), 1);
+  }
+
+  void twoBlocksFitExactlyWithinTheTestersDigits() {
+    connectOnScale(0);
+    addTest({812.5, 812.5}, "45,5");
+    addTest({700.0}, "62");
+    QVERIFY(calibration->endTest());
+    QVERIFY(std::abs(sim().hardnessFor(812.5) - 45.5) < 1e-3);
+    QVERIFY(std::abs(sim().hardnessFor(700.0) - 62.0) < 1e-3);
+  }
+
+  void fitsWithoutAFiniteResultWriteNothing_data() {
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QList<double>>("frequencies");
+    QTest::addColumn<QStringList>("references");
+    QTest::newRow("one test") << 0 << QList<double>{800} << QStringList{"60"};
+    QTest::newRow("equal frequencies") << 0 << QList<double>{800, 800} << QStringList{"60", "40"};
+    QTest::newRow("zero reference on a logarithm")
+        << 1 << QList<double>{800, 900} << QStringList{"0", "40"};
+    QTest::newRow("unreadable reference on a logarithm")
+        << 2 << QList<double>{800, 900} << QStringList{"60.5", "40"};
+    QTest::newRow("equal references on a logarithm")
+        << 2 << QList<double>{800, 900} << QStringList{"40", "40"};
+    QTest::newRow("scale without a row")
+        << 14 << QList<double>{800, 900} << QStringList{"60", "40"};
+  }
+  void fitsWithoutAFiniteResultWriteNothing() {
+    QFETCH(int, scale);
+    QFETCH(QList<double>, frequencies);
+    QFETCH(QStringList, references);
+    connectOnScale(scale);
+    const TesterSimulator::ScaleSlot before = sim().scaleSlot(scale);
+    const double modelA = scale < 13 ? device->scales()->scale(scale)->a() : 0.0;
+    for (int i = 0; i < frequencies.size(); ++i)
+      addTest({frequencies[i]}, references[i]);
+    QVERIFY(!calibration->endTest());
+    QVERIFY(!sim().received().contains("setconst"));
+    QCOMPARE(sim().scaleSlot(scale).a, before.a);
+    if (scale < 13)
+      QCOMPARE(device->scales()->scale(scale)->a(), modelA);
+    QCOMPARE(calibration->testCount(), 0);
+    sim().measure(sim().randomFrequency()); // calibration mode is still on
+    QTRY_COMPARE(calibTable().rowCount(), 1);
+  }
+
+  void endWithoutTestsTouchesNothing() {
+    connectOnScale(0);
+    QVERIFY(!calibration->endTest());
+    calibration->clearTests();
+    addTest({800}, "60");
+    addTest({900}, "40");
+    calibration->clearTests();
+    QVERIFY(!calibration->endTest());
+    QTest::qWait(50);
+    QVERIFY(sim().received().isEmpty());
+    Calibration orphan;
+    QVERIFY(!orphan.endTest());
+  }
+};
+
+QTEST_MAIN(CalibrationTest)
+#include "tst_calibration.moc"

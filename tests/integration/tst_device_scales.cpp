@@ -1,0 +1,210 @@
+// The scale commands: the switch mask, the current scale, and the constants dialogue.
+#include <cmath>
+#include <memory>
+
+#include <QtTest>
+
+#include "device/device.h"
+#include "models/scalemodel.h"
+#include "support/deviceprobe.h"
+#include "support/simulatedtester.h"
+
+class DeviceScalesTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir userFiles;
+  std::unique_ptr<SimulatedTester> tester;
+  std::unique_ptr<Device> device;
+
+  TesterSimulator& sim() { return tester->sim; }
+  ScaleModel& scales() { return *device->scales(); }
+  void openPort() {
+    QVERIFY(device->open(QIODevice::ReadWrite));
+    sim().clearReceived();
+  }
+  QList<bool> enabledRows() {
+    QList<bool> rows;
+    for (int i = 0; i < scales().rowCount(); ++i)
+      rows.append(scales().enabled(i));
+    return rows;
+  }
+
+private slots:
+  void initTestCase() { isolateUserFiles(userFiles); }
+  void init() {
+    tester = std::make_unique<SimulatedTester>();
+    QVERIFY(tester->started());
+    device = std::make_unique<Device>();
+  }
+  void cleanup() {
+    device.reset();
+    tester.reset();
+  }
+
+  void offMaskBecomesTheEnabledFlags_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::newRow("plain") << QByteArray("65528\n");
+    QTest::newRow("spaces around") << QByteArray("  65528 \n");
+  }
+  void offMaskBecomesTheEnabledFlags() {
+    QFETCH(QByteArray, reply);
+    openPort();
+    tester->script({{"getscl\n", reply}});
+    QCOMPARE(device->visibleScales(), short(7));
+    const QList<bool> expected = {
+        true, true, true, false, false, false, false, false, false, false, false, false, false};
+    QCOMPARE(enabledRows(), expected);
+  }
+
+  void unreadableOffMaskChangesNoFlag() {
+    openPort();
+    scales().setEnabled(4, true);
+    const QList<bool> before = enabledRows();
+    tester->script({{"getscl\n", "abc\n"}});
+    QCOMPARE(device->visibleScales(), short(0));
+    QCOMPARE(enabledRows(), before);
+    QCOMPARE(device->visibleScales(), short(0)); // no reply at all
+    QCOMPARE(enabledRows(), before);
+  }
+
+  void switchMaskIsSentAsTheComplementWithTheTopSlotsOff() {
+    openPort();
+    scales().setEnabled(1, true);
+    QVERIFY(device->setVisibleScales());
+    QCOMPARE(sim().received(), QByteArray("setscl 65533\n"));
+    QCOMPARE(sim().offMask(), quint16(65533));
+
+    for (int row = 0; row < scales().rowCount(); ++row)
+      scales().setEnabled(row, true);
+    QVERIFY(device->setVisibleScales());
+    QCOMPARE(sim().offMask(), quint16(57344));
+
+    sim().setCrLf(true); // " 57344;OK\r\n" is not the answer
+    QVERIFY(!device->setVisibleScales());
+  }
+
+  void allScalesSwitchedOffSendsNothing() {
+    openPort();
+    QVERIFY(!device->setVisibleScales());
+    QTest::qWait(50);
+    QVERIFY(sim().received().isEmpty());
+    QCOMPARE(DeviceProbe(*device).lineRoutes(), 1);
+  }
+
+  void currentScaleNumberOutsideTheSlotsIsRefused() {
+    openPort();
+    QVERIFY(!device->setCurrentScaleNumber(16));
+    QVERIFY(!device->setCurrentScaleNumber(-1));
+    QVERIFY(sim().received().isEmpty());
+    QVERIFY(device->setCurrentScaleNumber(15));
+    QCOMPARE(sim().received(), QByteArray("setscale 15\n"));
+    QCOMPARE(sim().currentScale(), 15);
+    QCOMPARE(device->currentScaleNumber(), short(15));
+  }
+
+  void readScalesCopiesTheSlotsAndGivesTheCurrentScaleBack() {
+    openPort();
+    TesterSimulator::ScaleSlot freeUser{"HRB", 1.0, 2.0, 3.0, 4.0, 5.0, 1, 7};
+    sim().setScaleSlot(5, freeUser);
+    TesterSimulator::ScaleSlot used{"HSD", 0.5, 12.0, 0.0, 20.0, 70.0, 1, 5};
+    sim().setScaleSlot(4, used);
+    TesterSimulator::ScaleSlot hb = sim().scaleSlot(1);
+    hb.name = "XX";
+    hb.a = 1.0;
+    sim().setScaleSlot(1, hb);
+    sim().setCurrentScale(2);
+
+    QVERIFY(device->readScales());
+    QCOMPARE(sim().currentScale(), 2);
+    QVERIFY(!scales().scale(5)->isVisible());
+    QCOMPARE(scales().scale(5)->name(), QString("HRB"));
+    QCOMPARE(scales().scale(5)->points(), qint16(7));
+    QVERIFY(scales().scale(4)->isVisible());
+    QCOMPARE(scales().scale(4)->name(), QString("HSD"));
+    QCOMPARE(scales().scale(4)->b(), 12.0);
+    QCOMPARE(scales().scale(4)->max(), 70.0);
+    QVERIFY(scales().scale(1)->isVisible());
+    QCOMPARE(scales().scale(1)->name(), QString("HB"));
+    QCOMPARE(scales().scale(1)->a(), 1.0);
+  }
+
+  void readScalesDoesNotSwitchScaleWhenTheCurrentOneIsUnknown() {
+    openPort();
+    sim().setCurrentScale(2);
+    sim().failReply("getscale\n", 0, TesterSimulator::Failure::Garble);
+    QVERIFY(!device->readScales());
+    QVERIFY(sim().received().endsWith("setscale 12\n")); // no guess at a scale to go back to
+    QCOMPARE(sim().currentScale(), 12);
+  }
+
+  void constantsDialogueWritesTheCurrentScalesRow() {
+    openPort();
+    Scale* row = scales().scale(4);
+    row->setA(0.5);
+    row->setB(12);
+    row->setC(0);
+    row->setMin(20);
+    row->setMax(999);
+    row->setName("HRB");
+    row->setType(1);
+    row->setPoints(5);
+    sim().setCurrentScale(4);
+    QVERIFY(device->setScale());
+    QCOMPARE(sim().received(),
+             QByteArray("getscale\nsetconst\n0.5\n12\n0\n20\n999\nHRB\n1\n5\nwct\n"));
+    const TesterSimulator::ScaleSlot slot = sim().scaleSlot(4);
+    QCOMPARE(slot.name, QString("HRB"));
+    QCOMPARE(slot.a, 0.5);
+    QCOMPARE(slot.max, 999.0);
+    QCOMPARE(slot.points, 5);
+    // setScale leaves reception to its caller.
+    QCOMPARE(DeviceProbe(*device).lineRoutes(), 0);
+  }
+
+  void constantsDialogueStopsAtAPromptWithoutItsSpace() {
+    openPort();
+    tester->script({{"getscale\n", "0;HRC;1;2;3;4;5;0;2\n"}, {"setconst\n", "A:\n"}});
+    QVERIFY(!device->setScale());
+    QTest::qWait(50);
+    QCOMPARE(sim().received(), QByteArray("getscale\nsetconst\n"));
+  }
+
+  void constantsNeverLeaveWhenTheyAreNotFiniteOrTheScaleIsUnknown() {
+    openPort();
+    scales().scale(0)->setB(std::nan(""));
+    QVERIFY(!device->setScale());
+    QCOMPARE(sim().received(), QByteArray("getscale\n"));
+
+    sim().clearReceived();
+    sim().failReply("getscale\n", 0, TesterSimulator::Failure::Drop);
+    QVERIFY(!device->setScale());
+    QCOMPARE(sim().received(), QByteArray("getscale\n"));
+
+    sim().clearReceived();
+    sim().setCurrentScale(14); // a slot the model has no row for
+    QVERIFY(!device->setScale());
+    QCOMPARE(sim().received(), QByteArray("getscale\n"));
+  }
+
+  void modifiedRowsAreWrittenInTurnAndTheCurrentScaleRestored() {
+    openPort();
+    scales().hideScale(5);
+    scales().unhideLowestScale("HRB", "латунь"); // the lowest free slot: row 3
+    QCOMPARE(scales().modifiedIndexes(), QList<int>({5, 3}));
+    sim().setCurrentScale(0);
+
+    device->setScales();
+    const QByteArray row5 = "setconst\n1\n0\n0\n0\n999\nNON\n0\n2\nwct\n";
+    const QByteArray row3 = "setconst\n0\n0\n0\n0\n999\nHRB\n0\n2\nwct\n";
+    QCOMPARE(sim().received(),
+             "getscale\nsetscale 5\ngetscale\n" + row5 + "setscale 3\ngetscale\n" + row3 +
+                 "setscale 0\n");
+    QCOMPARE(sim().currentScale(), 0);
+    QCOMPARE(sim().scaleSlot(3).name, QString("HRB"));
+    QCOMPARE(sim().scaleSlot(3).a, 0.0);
+    QCOMPARE(DeviceProbe(*device).lineRoutes(), 1);
+  }
+};
+
+QTEST_MAIN(DeviceScalesTest)
+#include "tst_device_scales.moc"
