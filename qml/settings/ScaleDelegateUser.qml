@@ -1,0 +1,29 @@
+import QtQuick 2.7
+import com.tivor.defines 1.0
+import "scalerows.js" as ScaleRows
+
+// One row of the user scale list: a scale row of a user scale in use, with a cross that frees
+// its slot. The slot reaches the tester only when the settings are applied.
+ScaleDelegate {
+    id: row
+
+    belongs: ScaleRows.belongsToUserList(model.number, model.isVisible)
+    rightInset: cross.anchors.rightMargin + cross.width + 5
+
+    Image {
+        id: cross
+        objectName: "hideCross"
+        anchors.right: parent.right
+        anchors.rightMargin: 15
+        anchors.verticalCenter: parent.verticalCenter
+        width: Defines.closeCrossSize
+        height: Defines.closeCrossSize
+        source: "qrc:/images/cross.png"
+
+        MouseArea {
+            anchors.fill: parent
+            cursorShape: Qt.PointingHandCursor
+            onClicked: row.ListView.view.model.hideScale(index)
+        }
+    }
+}

@@ -1,0 +1,229 @@
+import QtQuick 2.7
+import QtTest 1.1
+import com.tivor.defines 1.0
+import "../../qml/measures"
+
+// The calibration panel: the test log, the resets, and how finishing ends calibration mode.
+Item {
+    id: root
+    width: 800
+    height: 530
+
+    // The calibration measurements: the roles the rows read and the calls they make.
+    ListModel {
+        id: measurements
+
+        function setFirstIndex(index) {}
+        function setSecondIndex(index) {}
+
+        function addMeasurement(hardness) {
+            append({ "checkedValue": false, "dateTime": new Date(2024, 4, 1, 9, 30),
+                       "hardness": hardness })
+        }
+    }
+
+    // Records what the panel asks of Calibration. A test's mean is ten times its row count
+    // plus a little that the log's one decimal must round away.
+    QtObject {
+        id: calibration
+
+        property var references: []
+        property int clearCount: 0
+        property int endCount: 0
+        property bool fitSucceeds: true
+
+        function addTest(model, text) {
+            var rows = model.count
+            if (rows === 0)
+                return 0
+            references.push(text)
+            model.clear()
+            return rows * 10 + 0.04
+        }
+
+        function endTest() {
+            endCount += 1
+            return fitSucceeds
+        }
+
+        function clearTests() {
+            clearCount += 1
+            references = []
+        }
+    }
+
+    CalibList {
+        id: panel
+        width: Defines.rightPanelWidth
+        height: 480
+        calibModel: measurements
+        calibration: calibration
+        comboModel: ["HRC", "HB", "HV"]
+    }
+
+    SignalSpy { id: calibEndSpy; target: panel; signalName: "calibEnd" }
+    SignalSpy { id: scaleSpy; target: panel; signalName: "scalesItemChanged" }
+    SignalSpy { id: chartSpy; target: panel; signalName: "updateChart" }
+
+    TestCase {
+        name: "CalibList"
+        when: windowShown
+
+        property var testLog
+        property var hardnessDialog
+        property var finishDialog
+        property var failedDialog
+
+        function initTestCase() {
+            testLog = findChild(panel, "testLog")
+            hardnessDialog = findChild(panel, "hardnessDialog")
+            finishDialog = findChild(panel, "finishDialog")
+            failedDialog = findChild(panel, "calibrationFailedDialog")
+            verify(testLog && hardnessDialog && finishDialog && failedDialog)
+        }
+
+        function init() {
+            panel.visible = true
+            panel.comboBox.currentIndex = 0
+            panel.clearTests()
+            calibration.fitSucceeds = true
+            calibration.clearCount = 0
+            calibration.endCount = 0
+            hardnessDialog.text = ""
+            calibEndSpy.clear()
+            scaleSpy.clear()
+            chartSpy.clear()
+        }
+
+        function closeTest(rows, reference) {
+            for (var i = 0; i < rows; ++i)
+                measurements.addMeasurement("45.0")
+            mouseClick(findChild(panel, "finishTestButton"))
+            verify(hardnessDialog.visible)
+            hardnessDialog.text = reference
+            hardnessDialog.accept()
+        }
+
+        function finish() {
+            mouseClick(findChild(panel, "finishCalibrationButton"))
+            verify(finishDialog.visible)
+            finishDialog.accept()
+        }
+
+        function test_eachClosedTestAddsALogLineAndTheNextNumber() {
+            closeTest(5, "45,5")
+            closeTest(2, "60")
+            compare(testLog.text, "ТЕСТ 1: 50.0 -> 45,5\nТЕСТ 2: 20.0 -> 60\n")
+            compare(panel.testNumber, 3)
+            compare(calibration.references, ["45,5", "60"])
+            compare(measurements.count, 0)
+            compare(hardnessDialog.text, "60", "the last reference stays for the next test")
+        }
+
+        function test_testWithoutMeasurementsStillCountsButRecordsNothing() {
+            closeTest(0, "45,5")
+            compare(testLog.text, "ТЕСТ 1: 0.0 -> 45,5\n")
+            compare(panel.testNumber, 2)
+            compare(calibration.references, [])
+        }
+
+        function test_anotherScaleDiscardsTheTestsSoFar() {
+            closeTest(3, "45,5")
+            measurements.addMeasurement("44.0")
+            panel.comboBox.currentIndex = 2
+
+            compare(testLog.text, "")
+            compare(panel.testNumber, 1)
+            compare(measurements.count, 0)
+            compare(calibration.clearCount, 1)
+            compare(calibration.references, [])
+            compare(scaleSpy.count, 1)
+            compare(scaleSpy.signalArguments[0][0], "HV", "the new entry's name, not the old one")
+        }
+
+        function test_newScaleListDoesNotSwitchTheTesterScale() {
+            panel.comboBox.currentIndex = 2
+            closeTest(3, "45,5")
+            scaleSpy.clear()
+            panel.comboModel = ["HRC", "HB", "HV", "U1"]
+
+            compare(scaleSpy.count, 0, "the first entry, selected by the refill, is not sent")
+            compare(testLog.text, "", "a new list still starts over")
+            panel.comboBox.currentIndex = panel.comboBox.find("HV")
+            compare(scaleSpy.count, 1)
+            compare(scaleSpy.signalArguments[0][0], "HV")
+            panel.comboModel = ["HRC", "HB", "HV"]
+        }
+
+        function test_enteringOrLeavingCalibrationModeStartsOver() {
+            closeTest(3, "45,5")
+            panel.visible = false
+            compare(testLog.text, "")
+            compare(panel.testNumber, 1)
+            compare(calibration.clearCount, 1)
+
+            panel.visible = true
+            closeTest(3, "50")
+            panel.visible = false
+            panel.visible = true
+            compare(testLog.text, "")
+            compare(panel.testNumber, 1)
+            compare(calibration.references, [])
+        }
+
+        function test_rowCountChangesRefitTheChart() {
+            var list = findChild(panel, "calibMeasureList")
+            measurements.addMeasurement("45.0")
+            list.forceLayout()
+            compare(chartSpy.count, 1)
+            measurements.clear()
+            list.forceLayout()
+            compare(chartSpy.count, 2)
+        }
+
+        function test_successfulFitEndsCalibrationAtOnce() {
+            closeTest(5, "30")
+            closeTest(5, "60")
+            finish()
+            compare(calibration.endCount, 1)
+            compare(calibEndSpy.count, 1)
+            verify(!failedDialog.visible)
+        }
+
+        function test_failedFitIsReportedBeforeCalibrationEnds_data() {
+            return [
+                { tag: "OK", close: function() { failedDialog.accept() } },
+                { tag: "Escape", close: function() { failedDialog.cancel() } }
+            ]
+        }
+
+        function test_failedFitIsReportedBeforeCalibrationEnds(data) {
+            calibration.fitSucceeds = false
+            closeTest(5, "30")
+            finish()
+
+            compare(calibration.endCount, 1)
+            verify(failedDialog.visible)
+            verify(!failedDialog.cancelEnable, "a message, not a question")
+            verify(failedDialog.text.indexOf("не выполнена") >= 0)
+            compare(calibEndSpy.count, 0, "calibration mode stays until the user has read it")
+            data.close()
+            compare(calibEndSpy.count, 1)
+        }
+
+        function test_cancelingEitherDialogChangesNothing() {
+            closeTest(5, "30")
+            measurements.addMeasurement("45.0")
+            mouseClick(findChild(panel, "finishTestButton"))
+            hardnessDialog.cancel()
+            mouseClick(findChild(panel, "finishCalibrationButton"))
+            finishDialog.cancel()
+
+            compare(testLog.text, "ТЕСТ 1: 50.0 -> 30\n")
+            compare(panel.testNumber, 2)
+            compare(measurements.count, 1)
+            compare(calibration.endCount, 0)
+            compare(calibEndSpy.count, 0)
+        }
+    }
+}
