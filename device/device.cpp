@@ -20,7 +20,7 @@ const char kSettingsName[] = "settings";
 const char kLastPortKey[] = "LastPortName";
 // Spelled so: files written by earlier versions use this name.
 const char kDescriptionGroup[] = "ScaleDesciptions";
-const int kStandardScales = 3;
+const int kStandardScales = ScaleModel::StandardScales;
 
 QString descriptionKey(int row) {
   return QStringLiteral("Scale") + QString::number(row);

@@ -115,9 +115,9 @@ bool Device::readScales() {
     if (!record)
       continue;
     Scale* scale = scalesModel->scale(row);
-    if (row >= 3) {
+    if (row >= ScaleModel::StandardScales) {
       // A user slot whose A is exactly 1 is free.
-      scale->setIsVisible(record->a != 1.0);
+      scale->setIsVisible(record->a != Scale::FreeSlotA);
       scale->setName(record->name);
     }
     scale->setA(record->a);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// The one place where hardness becomes text, so the list, the average and the calibration log
+// agree. Fixed-point with "." and no group separators, whatever the locale.
+namespace HardnessText {
+
+// A single measurement: "ERR" when it has no valid result (0 or less), one decimal below 100,
+// none from 100 on.
+QString ofMeasurement(double hardness);
+
+// A mean of shown rows: one decimal up to and including 100, none above. The boundary differs
+// from a single measurement's on purpose: a mean of exactly 100 reads "100.0".
+QString ofAverage(double mean);
+
+} // namespace HardnessText

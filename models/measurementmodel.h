@@ -1,0 +1,113 @@
+#pragma once
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QDateTime>
+#include <QList>
+#include <QStringList>
+
+#include "models/measurement.h"
+
+class QStringListModel;
+
+// The measurements the interface shows: a two-column table for the chart (number, hardness)
+// and four roles for the list, with an optional scale filter, ticking of single rows and of
+// ranges, removal, and the average, minimum and maximum of the shown rows.
+//
+// Ticks belong to the shown rows only; rebuilding them for a filter change unticks all.
+// Tables of 100,000 rows stay fast: adding a row never walks the table, and removeChecked
+// costs one pass whatever the number of ticked runs.
+class MeasurementModel : public QAbstractTableModel {
+  Q_OBJECT
+  Q_PROPERTY(QStringListModel* scales READ getScales CONSTANT)
+  Q_PROPERTY(QString average READ average NOTIFY averageChanged)
+
+public:
+  enum Roles { CheckedRole = Qt::UserRole + 1, DateTimeRole, HardnessRole, AveragingRole };
+  static constexpr int ColumnCount = 2;
+
+  explicit MeasurementModel(QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  // Whatever the role, the value becomes the row's tick.
+  bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QHash<int, QByteArray> roleNames() const override;
+
+  Q_INVOKABLE QString average() const;
+  Q_INVOKABLE double minHardness() const;
+  Q_INVOKABLE double maxHardness() const;
+  Q_INVOKABLE QDateTime dateTime(int index) const;
+  Q_INVOKABLE double hardness(int index) const;
+  Q_INVOKABLE double frequency(int index) const;
+  // "All scales" first, then each scale name in the order it first arrived.
+  Q_INVOKABLE QStringListModel* getScales() const;
+  Q_INVOKABLE void setScaleFilter(const QString& scale);
+  Q_INVOKABLE void resetScaleFilter();
+  Q_INVOKABLE void clearSelected();
+  // Appends a record; it is shown unless a filter for another scale is in force.
+  Q_INVOKABLE void add(const Measurement& meas);
+  // Removes one shown row; a scale left without shown rows leaves the scale list.
+  Q_INVOKABLE void remove(int index);
+  // Removes every ticked row; the scale list stays as it is.
+  Q_INVOKABLE void removeChecked();
+  // Removes every record; a filter in force stays in force.
+  Q_INVOKABLE void clear();
+  Q_INVOKABLE void setFirstIndex(int index);
+  // Ticks every row from the remembered one to this one; with none remembered, remembers it.
+  Q_INVOKABLE void setSecondIndex(int index);
+
+  // The shown rows with their ticks, in row order.
+  QList<Measurement> shownMeasures() const;
+
+  // An empty name does nothing; otherwise the shown rows go to the workbook.
+  void saveToXlsx(const QString& fileName);
+  // Replaces the records by the workbook's; a file that cannot be read keeps them.
+  void openFromXlsx(const QString& fileName);
+
+signals:
+  void averageChanged();
+
+private:
+  struct ShownRow {
+    int source = 0; // position in m_all
+    bool checked = false;
+  };
+
+  const ShownRow& shownRow(int row) const;
+  ShownRow& shownRow(int row);
+  const Measurement& shownMeasurement(int row) const { return m_all[shownRow(row).source]; }
+  bool hasRow(int row) const { return row >= 0 && row < rowCount(); }
+  bool isShownScale(const QString& scale) const {
+    return !m_filterActive || scale == m_filterScale;
+  }
+  void rebuildShownRows(bool filterActive, const QString& filterScale);
+  void removeFromAll(const std::vector<char>& dropped);
+  void recomputeSum();
+  const std::pair<double, double>& hardnessRange() const;
+  void setScaleNames(const QStringList& names);
+  void emitHardnessChanged(int firstRow);
+  void forgetRangeAnchor();
+  void updateAverage();
+
+  std::vector<Measurement> m_all; // every record since the last clear, as added
+  std::vector<ShownRow> m_shown;  // the rows shown, in the order of m_all
+  // removeChecked takes out runs from the back; rows from m_gapAt on are then stored m_gapSize
+  // slots further on, so each run costs only its own length. Both are 0 otherwise.
+  int m_gapAt = 0;
+  int m_gapSize = 0;
+
+  QStringListModel* m_scaleNamesModel = nullptr;
+  QStringList m_scaleNames;
+  QString m_filterScale;
+  bool m_filterActive = false;
+  QString m_averageText = QStringLiteral("0");
+  double m_hardnessSum = 0.0; // of the shown rows, summed in row order
+  mutable std::optional<std::pair<double, double>> m_range; // min and max, found on demand
+  int m_firstIndex = -1;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+
+// One of the tester's scale slots as the application mirrors it: the constants go to and come
+// from the tester; the description stays with the application.
+class Scale {
+public:
+  // A user slot whose constant A is exactly this value is free (not in use).
+  static constexpr double FreeSlotA = 1.0;
+
+  Scale() = default;
+
+  // A standard scale (HRC, HB, HV): in use, name and description not editable.
+  static Scale standard(const QString& name, const QString& description);
+  // A free user slot as the application starts with it: "NON", hidden, A marking it free.
+  static Scale freeUserSlot();
+
+  bool isVisible() const { return m_isVisible; }
+  void setIsVisible(bool isVisible) { m_isVisible = isVisible; }
+  bool isReadOnly() const { return m_isReadOnly; }
+  void setIsReadOnly(bool isReadOnly) { m_isReadOnly = isReadOnly; }
+  bool enable() const { return m_enable; }
+  void setEnable(bool enable) { m_enable = enable; }
+  QString number() const { return m_number; }
+  void setNumber(const QString& number) { m_number = number; }
+  QString name() const { return m_name; }
+  void setName(const QString& name) { m_name = name; }
+  QString description() const { return m_description; }
+  void setDescription(const QString& description) { m_description = description; }
+  double a() const { return m_a; }
+  void setA(double a) { m_a = a; }
+  double b() const { return m_b; }
+  void setB(double b) { m_b = b; }
+  double c() const { return m_c; }
+  void setC(double c) { m_c = c; }
+  double min() const { return m_min; }
+  void setMin(double min) { m_min = min; }
+  double max() const { return m_max; }
+  void setMax(double max) { m_max = max; }
+  qint8 type() const { return m_type; }
+  void setType(qint8 type) { m_type = type; }
+  qint16 points() const { return m_points; }
+  void setPoints(qint16 points) { m_points = points; }
+
+private:
+  bool m_isVisible = true;
+  bool m_isReadOnly = false;
+  bool m_enable = false;
+  QString m_number;
+  QString m_name;
+  QString m_description;
+  double m_a = 0.0;
+  double m_b = 0.0;
+  double m_c = 0.0;
+  double m_min = 0.0;
+  double m_max = 999.0;
+  qint8 m_type = 0;
+  qint16 m_points = 2;
+};
+
+Q_DECLARE_METATYPE(Scale)
+Q_DECLARE_METATYPE(Scale*)

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QStringList>
+
+#include "models/scale.h"
+
+// The tester's scale slots, row i being scale number i: HRC, HB, HV, then the user slots. The
+// settings window edits it, the scale commands copy it to and from the tester, and the rows
+// that gained or lost a user scale are remembered so that only those are written back.
+class ScaleModel : public QAbstractListModel {
+  Q_OBJECT
+
+public:
+  enum Roles {
+    IsVisibleRole = Qt::UserRole + 1,
+    IsReadOnlyRole,
+    EnableRole,
+    NumberRole,
+    NameRole,
+    DescriptionRole
+  };
+  // Rows 0 to 2 are the standard scales; user slots start after them.
+  static constexpr int StandardScales = 3;
+
+  explicit ScaleModel(QObject* parent = nullptr);
+
+  qint8 maxScales() const { return m_maxScales; }
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QHash<int, QByteArray> roleNames() const override;
+
+  // The row's record, changed in place by the caller without notification; null for no row.
+  // The pointer stays valid until that row is removed.
+  Q_INVOKABLE Scale* scale(int index);
+  Q_INVOKABLE bool enabled(int index) const;
+  Q_INVOKABLE void setEnabled(int index, bool enable);
+  // The lowest row with exactly this name, hidden rows included; -1 for none or an empty name.
+  Q_INVOKABLE qint16 scaleNumber(const QString& scaleName) const;
+  Q_INVOKABLE QString scaleName(qint16 scaleNumber) const;
+  // The lowest free user slot; -1 when there is none.
+  Q_INVOKABLE qint16 lowestHiddenNumber() const;
+  Q_INVOKABLE void hideScale(int index);
+  Q_INVOKABLE void showScale(int index);
+  // Puts a new user scale into the lowest free slot, switched off until the user enables it.
+  Q_INVOKABLE void unhideLowestScale(const QString& name, const QString& description);
+  Q_INVOKABLE QStringList visibleScaleNames() const;
+  // The filter entries of the measurement list: "all scales" first.
+  Q_INVOKABLE QStringList visibleMeasScaleNames() const;
+  Q_INVOKABLE QList<int> modifiedIndexes() const;
+  Q_INVOKABLE void clearModifiedIndexes();
+  // Appends a row numbered "001", "002"... (the number is written into the argument too);
+  // ignored once the model holds maxScales rows.
+  Q_INVOKABLE void add(Scale& scale);
+  Q_INVOKABLE void remove(int index);
+  Q_INVOKABLE void clear();
+
+private:
+  bool hasRow(int index) const { return index >= 0 && index < m_scales.size(); }
+  void markModified(int index);
+  void emitRowChanged(int index);
+
+  const qint8 m_maxScales = 13;
+  // QList keeps large items on the heap, so scale() pointers survive appends.
+  QList<Scale> m_scales;
+  QList<int> m_modified;
+};
