@@ -14,11 +14,8 @@ namespace {
 // Bytes the tester sends for the memory read: the count line and every record line.
 qint64 replyBytes(const TesterSimulator& sim) {
   qint64 bytes = QByteArray::number(sim.memory().size()).size() + 1;
-  for (const TesterSimulator::Record& r : sim.memory()) {
-    bytes += r.dateTime.toString("hh:mm:ss dd.MM.yy").size() + 1 +
-             QByteArray::number(r.averaging).size() + 1 + QByteArray::number(r.frequency).size() +
-             1 + r.scale.toUtf8().size() + 1 + QByteArray::number(r.hardness).size() + 1;
-  }
+  for (const TesterSimulator::Record& record : sim.memory())
+    bytes += TesterText::recordLine(record).size() + 1;
   return bytes;
 }
 

@@ -11,7 +11,7 @@ packages=(
   qml-module-qtquick-controls2 qml-module-qtquick-dialogs qml-module-qtquick-layouts
   qml-module-qtquick-templates2 qml-module-qtcharts qml-module-qttest
   qml-module-qtqml-models2 qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings
-  libxlsxwriter-dev libquazip1-qt5-dev zlib1g-dev
+  libxlsxwriter-dev libminizip-dev zlib1g-dev
   python3 python3-openpyxl
   xvfb xauth x11-apps imagemagick fonts-dejavu-core socat
 )

@@ -19,6 +19,10 @@ private slots:
         << "10:11:12 01.02.2003" << QDateTime(QDate(2003, 2, 1), QTime(10, 11, 12));
     QTest::newRow("last year of the century")
         << "23:59:58 31.12.99" << QDateTime(QDate(2099, 12, 31), QTime(23, 59, 58));
+    QTest::newRow("leap day of 2000")
+        << "08:00:00 29.02.00" << QDateTime(QDate(2000, 2, 29), QTime(8, 0, 0));
+    QTest::newRow("no such day") << "08:00:00 30.02.24" << QDateTime();
+    QTest::newRow("hour out of range") << "24:00:00 01.02.24" << QDateTime();
     QTest::newRow("no date") << "10:11" << QDateTime();
     QTest::newRow("trailing space") << "12:30:05 14.02.20 " << QDateTime();
   }

@@ -1,0 +1,29 @@
+#include <QApplication>
+#include <QLocale>
+#include <QQmlApplicationEngine>
+#include <QScreen>
+#include <QTranslator>
+
+#include "app/qmlregistration.h"
+
+int main(int argc, char* argv[]) {
+  // Widgets, not just Gui: the workbook file dialogs are widget dialogs.
+  QApplication app(argc, argv);
+
+  // The texts are Russian; an optional brenmo_en.qm in the working directory replaces them.
+  QTranslator translator;
+  const bool translated =
+      translator.load(QStringLiteral("brenmo_en"), QString(), QString(), QString());
+  Q_UNUSED(translated)
+  app.installTranslator(&translator);
+
+  // Reference hardness is typed with a decimal comma whatever the system locale.
+  QLocale::setDefault(QLocale(QLocale::Russian));
+
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  registerQmlTypes(screen ? screen->logicalDotsPerInch() : 96.0);
+
+  QQmlApplicationEngine engine;
+  engine.load(QUrl(QStringLiteral("qrc:/qml/main.qml")));
+  return app.exec();
+}

@@ -1,0 +1,25 @@
+#include "app/qmlregistration.h"
+
+#include <QtQml>
+
+#include "calibration/calibration.h"
+#include "device/device.h"
+#include "models/measurementmodel.h"
+#include "models/scalemodel.h"
+
+QUrl definesDocumentFor(qreal logicalDpi) {
+  return QUrl(logicalDpi > 96.0 ? QStringLiteral("qrc:/qml/DefinesHighDpi.qml")
+                                : QStringLiteral("qrc:/qml/Defines.qml"));
+}
+
+void registerQmlTypes(qreal logicalDpi) {
+  qmlRegisterType<Device>("com.tivor.device", 1, 0, "Device");
+  qmlRegisterType<Calibration>("com.tivor.calibration", 1, 0, "Calibration");
+  // The models live inside Device; registering them lets QML call their methods and pass
+  // them back to C++ (Calibration::addTest).
+  const QString ownedByDevice = QStringLiteral("reached through Device");
+  qmlRegisterUncreatableType<MeasurementModel>(
+      "com.tivor.device", 1, 0, "MeasurementModel", ownedByDevice);
+  qmlRegisterUncreatableType<ScaleModel>("com.tivor.device", 1, 0, "ScaleModel", ownedByDevice);
+  qmlRegisterSingletonType(definesDocumentFor(logicalDpi), "com.tivor.defines", 1, 0, "Defines");
+}

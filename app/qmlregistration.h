@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QUrl>
+#include <QtGlobal>
+
+// Every C++ name that QML sees is registered here, so the program and its QML and end-to-end
+// tests run the documents against exactly the same modules.
+
+// The look document for a primary screen of this density: above 96 dpi the scaled sizes,
+// because the framework's own high-DPI scaling is left off.
+QUrl definesDocumentFor(qreal logicalDpi);
+
+// Device, Calibration, the models QML reaches through Device, and the Defines singleton.
+// Call once, before the first document is loaded.
+void registerQmlTypes(qreal logicalDpi);

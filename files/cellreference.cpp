@@ -1,0 +1,48 @@
+#include "files/cellreference.h"
+
+CellReference CellReference::fromText(QStringView text) {
+  // Long enough for "$XFD$1048576" and short enough that the sums below cannot overflow.
+  if (text.isEmpty() || text.size() > 12) {
+    return {};
+  }
+  int i = 0;
+  const auto skipAnchor = [&] {
+    if (i < text.size() && text[i] == u'$') {
+      ++i;
+    }
+  };
+  skipAnchor();
+  int column = 0;
+  for (; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c >= u'A' && c <= u'Z') {
+      column = column * 26 + (c.unicode() - u'A' + 1);
+    } else if (c >= u'a' && c <= u'z') {
+      column = column * 26 + (c.unicode() - u'a' + 1);
+    } else {
+      break;
+    }
+  }
+  skipAnchor();
+  const int digitsStart = i;
+  int row = 0;
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+    row = row * 10 + (text[i].unicode() - u'0');
+  }
+  if (i != text.size() || i == digitsStart) {
+    return {};
+  }
+  const CellReference place{row, column};
+  return place.isValid() ? place : CellReference{};
+}
+
+QString CellReference::toText() const {
+  if (!isValid()) {
+    return {};
+  }
+  QString letters;
+  for (int c = column; c > 0; c = (c - 1) / 26) {
+    letters.prepend(QChar(u'A' + (c - 1) % 26));
+  }
+  return letters + QString::number(row);
+}

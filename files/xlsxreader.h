@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include "files/sheetcells.h"
+#include "files/xlsxpackage.h"
+#include "files/xlsxparts.h"
+#include "files/xlsxsheetparser.h"
+
+// Reads a workbook file written by any spreadsheet program: the sheet list when opened,
+// a sheet's cells when asked for. Every failure (not a zip, not a workbook, a damaged or
+// oversized part, bad XML) gives nothing rather than partial data.
+class XlsxReader {
+public:
+  explicit XlsxReader(const QString& fileName);
+
+  // The file is a workbook whose sheet list could be read.
+  bool isValid() const { return m_valid; }
+  QStringList sheetNames() const;
+  std::optional<SheetCells> readSheet(const QString& name);
+
+private:
+  struct Sheet {
+    QString name;
+    QString partName;
+  };
+
+  bool readStructure();
+  std::optional<QString> relatedPart(QLatin1String type) const;
+  bool readContext();
+
+  XlsxPackage m_package;
+  QString m_workbookPart;
+  QHash<QString, XlsxParts::Relationship> m_workbookRelationships;
+  QVector<Sheet> m_sheets;
+  bool m_date1904 = false;
+  bool m_valid = false;
+  // Shared strings and cell formats are read with the first sheet that needs them.
+  std::optional<WorkbookContext> m_context;
+};

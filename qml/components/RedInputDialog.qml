@@ -1,0 +1,44 @@
+import QtQuick 2.7
+import QtQuick.Controls 1.4
+import QtQuick.Controls.Styles 1.4
+import com.tivor.defines 1.0
+
+// Asks for the reference block's hardness. The typed text survives closing, so the next
+// test starts from the last value.
+RedModalFrame {
+    property alias text: field.text
+
+    panelWidth: Defines.inputDialogWidth
+    panelHeight: Defines.inputDialogHeight
+
+    Text {
+        id: prompt
+        x: 20
+        y: 20
+        text: "Введите твердость меры:"
+        color: Defines.baseColor
+        font.pixelSize: Defines.baseFontSize + 3
+        lineHeight: 1.5
+    }
+
+    TextField {
+        id: field
+        objectName: "field"
+        anchors.top: prompt.bottom
+        anchors.topMargin: 10
+        anchors.horizontalCenter: parent.horizontalCenter
+        width: parent.width - 40
+        height: Defines.scaleDelegateHeight
+        font.pixelSize: Defines.baseFontSize + 3
+        validator: DoubleValidator {}
+
+        style: TextFieldStyle {
+            textColor: "black"
+            background: Rectangle {
+                color: "#F7F7F7"
+                border.width: 1
+                border.color: "#E5E5E5"
+            }
+        }
+    }
+}

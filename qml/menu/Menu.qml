@@ -1,0 +1,172 @@
+import QtQuick 2.7
+import QtQuick.Window 2.2
+import com.tivor.defines 1.0
+
+// The menu bar, which is also the title bar of the frameless main window: it drags and
+// maximises the window it sits in.
+Rectangle {
+    id: menu
+
+    property string devNumber: "BRENMO #XXXXX"
+    property string devType: qsTr("ультразвуковой")
+    property int mode: 0
+    property var window: Window.window
+
+    signal connectButtonClicked
+    signal saveButtonClicked
+    signal openButtonClicked
+    signal settingsButtonClicked
+    signal calibButtonClicked
+
+    function modeSwitch() {
+        mode = mode === 0 ? 1 : 0
+    }
+
+    // The identity comes from the tester: markup in it must show as text.
+    function escapeMarkup(text) {
+        return text.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;")
+    }
+
+    function toggleMaximized() {
+        if (window.visibility === Window.Maximized)
+            window.showNormal()
+        else
+            window.showMaximized()
+    }
+
+    height: Defines.menuHeight
+    color: Defines.baseColor
+
+    onModeChanged: {
+        var calibration = mode === 1
+        logo.color = calibration ? Defines.baseColor : Defines.secondColor
+        var squareButtons = [connectButton, saveButton, openButton, settingsButton, closeButton]
+        for (var i = 0; i < squareButtons.length; ++i) {
+            // The gradient choice must be in place before the mode change repaints.
+            squareButtons[i].gradEnable = calibration
+            squareButtons[i].colorMode = calibration ? 1 : 0
+        }
+        color = calibration ? Defines.secondColor : Defines.baseColor
+        calibButton.flipColorMode()
+    }
+
+    MouseArea {
+        property point pressPosition
+
+        anchors.fill: parent
+        onDoubleClicked: menu.toggleMaximized()
+        onPressed: pressPosition = Qt.point(mouse.x, mouse.y)
+        onPositionChanged: {
+            if (!pressed || menu.window.visibility === Window.Maximized)
+                return
+            menu.window.x += mouse.x - pressPosition.x
+            menu.window.y += mouse.y - pressPosition.y
+        }
+    }
+
+    Row {
+        spacing: 1
+
+        Rectangle {
+            id: logo
+            objectName: "logo"
+            width: Defines.logoWidth
+            height: Defines.menuHeight
+            color: Defines.secondColor
+
+            Image {
+                anchors.fill: parent
+                anchors.margins: 10
+                fillMode: Image.PreserveAspectFit
+                source: "qrc:/images/TIVOR.png"
+            }
+        }
+
+        MenuItem {
+            id: connectButton
+            width: Defines.menuHeight
+            height: Defines.menuHeight
+            image: "qrc:/images/download.png"
+            onClicked: menu.connectButtonClicked()
+        }
+
+        MenuItem {
+            id: saveButton
+            width: Defines.menuHeight
+            height: Defines.menuHeight
+            image: "qrc:/images/disket.png"
+            onClicked: menu.saveButtonClicked()
+        }
+
+        MenuItem {
+            id: openButton
+            width: Defines.menuHeight
+            height: Defines.menuHeight
+            image: "qrc:/images/folder.png"
+            onClicked: menu.openButtonClicked()
+        }
+
+        MenuItem {
+            id: settingsButton
+            width: Defines.menuHeight
+            height: Defines.menuHeight
+            image: "qrc:/images/gear.png"
+            onClicked: menu.settingsButtonClicked()
+        }
+    }
+
+    Text {
+        id: identity
+        objectName: "identity"
+        anchors.centerIn: parent
+        anchors.horizontalCenterOffset: 60
+        horizontalAlignment: Text.AlignHCenter
+        textFormat: Text.RichText
+        text: "<b>" + menu.escapeMarkup(menu.devNumber) + "</b><br>" + qsTr("тип: ")
+              + menu.escapeMarkup(menu.devType)
+        color: "white"
+        font.pixelSize: Defines.baseFontSize + 3
+    }
+
+    MenuItem {
+        id: calibButton
+        anchors.right: closeButton.left
+        anchors.rightMargin: 20
+        anchors.verticalCenter: parent.verticalCenter
+        width: Defines.calibButtonWidth
+        height: Defines.calibButtonHeight
+        color1: "#de0009"
+        colorMode: 1
+        onClicked: menu.calibButtonClicked()
+
+        Image {
+            x: 10
+            anchors.verticalCenter: parent.verticalCenter
+            source: "qrc:/images/weight.png"
+        }
+
+        Text {
+            anchors.centerIn: parent
+            anchors.horizontalCenterOffset: 10
+            text: qsTr("КАЛИБРОВКА")
+            color: "white"
+            font.pixelSize: Defines.baseFontSize
+        }
+    }
+
+    MenuItem {
+        id: closeButton
+        anchors.right: parent.right
+        width: Defines.menuHeight
+        height: Defines.menuHeight
+        image: "qrc:/images/close.png"
+        onClicked: menu.window.close()
+    }
+
+    Rectangle {
+        anchors.top: parent.bottom
+        width: parent.width
+        height: 4
+        color: "#4D4D4D"
+    }
+}

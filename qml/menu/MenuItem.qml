@@ -1,0 +1,55 @@
+import QtQuick 2.7
+import com.tivor.defines 1.0
+
+// A button of the menu bar: gradients in calibration mode, flat colours otherwise; hovering
+// flips the colour mode like RedButton does.
+Rectangle {
+    id: item
+
+    property url image
+    property int colorMode: 0
+    property bool gradEnable: false
+    property color color1: Defines.baseColor
+    property color color2: Defines.secondColor
+    property Gradient grad1: Gradient {
+        GradientStop { position: 0.0; color: item.color1 }
+        GradientStop { position: 1.0; color: "#de0009" }
+    }
+    property Gradient grad2: Gradient {
+        GradientStop { position: 0.0; color: "#4b4b4b" }
+        GradientStop { position: 1.0; color: item.color2 }
+    }
+
+    signal clicked
+
+    function flipColorMode() {
+        colorMode = colorMode === 0 ? 1 : 0
+    }
+
+    color: color1
+    gradient: grad1
+
+    onColorModeChanged: {
+        if (gradEnable) {
+            gradient = colorMode === 1 ? grad2 : grad1
+        } else {
+            gradient = undefined
+            color = colorMode === 1 ? color2 : "#de0009"
+        }
+    }
+
+    Image {
+        anchors.fill: parent
+        anchors.margins: item.width / 4
+        fillMode: Image.PreserveAspectFit
+        source: item.image
+    }
+
+    MouseArea {
+        anchors.fill: parent
+        cursorShape: Qt.PointingHandCursor
+        hoverEnabled: true
+        onContainsMouseChanged: item.flipColorMode()
+        onClicked: item.clicked()
+    }
+}

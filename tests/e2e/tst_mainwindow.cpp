@@ -1,0 +1,342 @@
+// The whole interface against the tester simulator: the real main.qml, the real Device, and
+// the bytes the tester receives.
+#include <QMetaProperty>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+#include "app/qmlregistration.h"
+#include "apphost.h"
+#include "calibration/calibration.h"
+#include "device/device.h"
+#include "models/measurementmodel.h"
+#include "models/scalemodel.h"
+#include "simulator/testersimulator.h"
+
+namespace {
+
+// A button found by its label, as a user would find it.
+QObject* childWithText(QQuickWindow* window, const QString& text) {
+  const auto items =
+      window->findChildren<QQuickItem*>() + window->contentItem()->findChildren<QQuickItem*>();
+  for (QQuickItem* item : items) {
+    if (item->metaObject()->indexOfSignal("clicked()") >= 0 && item->property("text") == text)
+      return item;
+  }
+  return nullptr;
+}
+
+int countOf(const QByteArray& haystack, const QByteArray& needle) {
+  return haystack.count(needle);
+}
+
+} // namespace
+
+class MainWindowEndToEnd : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase();
+  void cleanup();
+
+  void lookDocumentFollowsTheScreenDensity();
+  void bothLooksDefineTheSameProperties();
+  void splashTimeoutConnectsReadsTheMemoryAndTheScales();
+  void liveMeasurementsReplaceThenExtendTheTable();
+  void applyingSettingsSendsTheClockTheChangedScalesAndTheMask();
+  void settingsStartFromTheComputersClockWhenTheTesterGivesNoTime();
+  void calibrationWritesTheFittedConstantsToTheTester();
+  void withoutATesterTheWindowWarnsAndKeepsItsPlaceholder();
+
+private:
+  double meanFrequency(MeasurementModel* model) const;
+  void measureSeries(const QList<double>& frequencies);
+  void applySettings();
+
+  TesterSimulator sim;
+  AppHost host;
+  Device* device = nullptr;
+};
+
+void MainWindowEndToEnd::initTestCase() {
+  QVERIFY(sim.start());
+  sim.seedMemory(5);
+  sim.setClock(QDateTime(QDate(2031, 5, 6), QTime(7, 8, 9)));
+  qputenv("BRENMO_TESTER_PORT", sim.portName().toLocal8Bit());
+  QVERIFY(host.load());
+  device = host.device();
+  QVERIFY(device);
+  QVERIFY(host.warnings().isEmpty());
+}
+
+void MainWindowEndToEnd::cleanup() {
+  const QStringList warnings = host.warnings();
+  QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
+}
+
+void MainWindowEndToEnd::lookDocumentFollowsTheScreenDensity() {
+  const QUrl normal(QStringLiteral("qrc:/qml/Defines.qml"));
+  const QUrl dense(QStringLiteral("qrc:/qml/DefinesHighDpi.qml"));
+  QCOMPARE(definesDocumentFor(72.0), normal);
+  QCOMPARE(definesDocumentFor(96.0), normal);
+  QCOMPARE(definesDocumentFor(96.01), dense);
+  QCOMPARE(definesDocumentFor(192.0), dense);
+}
+
+// A property missing from one look would only show as a warning on screens of that density.
+void MainWindowEndToEnd::bothLooksDefineTheSameProperties() {
+  qmlRegisterSingletonType(
+      QUrl(QStringLiteral("qrc:/qml/Defines.qml")), "brenmo.look.normal", 1, 0, "Look");
+  qmlRegisterSingletonType(
+      QUrl(QStringLiteral("qrc:/qml/DefinesHighDpi.qml")), "brenmo.look.dense", 1, 0, "Look");
+  QQmlEngine engine;
+  QQmlComponent component(&engine);
+  component.setData("import QtQml 2.2\n"
+                    "import brenmo.look.normal 1.0 as Normal\n"
+                    "import brenmo.look.dense 1.0 as Dense\n"
+                    "QtObject { property var normal: Normal.Look; property var dense: Dense.Look }",
+                    QUrl());
+  std::unique_ptr<QObject> looks(component.create());
+  QVERIFY2(looks, qPrintable(component.errorString()));
+  auto* normal = looks->property("normal").value<QObject*>();
+  auto* dense = looks->property("dense").value<QObject*>();
+  QVERIFY(normal && dense);
+
+  auto ownProperties = [](const QObject* look) {
+    QStringList names;
+    const QMetaObject* meta = look->metaObject();
+    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i)
+      names << QString::fromLatin1(meta->property(i).name());
+    names.sort();
+    return names;
+  };
+  QCOMPARE(ownProperties(dense), ownProperties(normal));
+  for (const QString& name : ownProperties(normal)) {
+    const QVariant small = normal->property(qPrintable(name));
+    const QVariant large = dense->property(qPrintable(name));
+    if (small.type() == QVariant::Int)
+      QVERIFY2(large.toInt() >= small.toInt() && small.toInt() > 0, qPrintable(name));
+    else
+      QCOMPARE(large, small); // the colours are the same in both looks
+  }
+}
+
+void MainWindowEndToEnd::splashTimeoutConnectsReadsTheMemoryAndTheScales() {
+  QQuickWindow* main = host.window("appWindow");
+  QVERIFY(!main->isVisible());
+  QVERIFY(host.window("splashWindow")->isVisible());
+
+  QTRY_VERIFY_WITH_TIMEOUT(main->isVisible(), 5000);
+  QVERIFY(!host.window("splashWindow")->isVisible());
+
+  const QByteArray sent = sim.received();
+  QVERIFY(sent.startsWith("readdata\n"));
+  QVERIFY(sent.contains("getid\n"));
+  const int rows = device->scales()->rowCount();
+  for (int row = 0; row < rows; ++row)
+    QVERIFY2(sent.contains("setscale " + QByteArray::number(row) + "\n"), "scale not read");
+  QVERIFY(sent.indexOf("getscl\n") > sent.indexOf("setscale " + QByteArray::number(rows - 1)));
+
+  QCOMPARE(device->measures()->rowCount(), 5);
+  // The identity line keeps its line feed; the label shows it as it came.
+  QCOMPARE(host.find("mainMenu")->property("devNumber").toString().trimmed(), sim.identity());
+  QVERIFY(main->property("isValidScales").toBool());
+  QVERIFY(!host.window("waitDialog")->isVisible());
+  QVERIFY(!host.window("warningDialog")->isVisible());
+  QObject* axisX = host.find("graph")->property("axisX").value<QObject*>();
+  QCOMPARE(axisX->property("max").toDouble(), 10.0);
+}
+
+void MainWindowEndToEnd::liveMeasurementsReplaceThenExtendTheTable() {
+  MeasurementModel* table = device->measures();
+  sim.measure(sim.randomFrequency());
+  QTRY_COMPARE(table->rowCount(), 1);
+  QCOMPARE(table->hardness(0), sim.memory().constLast().hardness);
+
+  sim.measure(sim.randomFrequency());
+  QTRY_COMPARE(table->rowCount(), 2);
+  QObject* axisX = host.find("graph")->property("axisX").value<QObject*>();
+  QTRY_COMPARE(axisX->property("max").toDouble(), 5.0);
+}
+
+void MainWindowEndToEnd::applySettings() {
+  QQuickWindow* settings = host.window("settings");
+  QObject* apply = childWithText(settings, QStringLiteral("ПРИМЕНИТЬ"));
+  QVERIFY(apply);
+  QVERIFY(QMetaObject::invokeMethod(apply, "clicked"));
+  QVERIFY(!settings->isVisible());
+}
+
+void MainWindowEndToEnd::applyingSettingsSendsTheClockTheChangedScalesAndTheMask() {
+  sim.clearReceived();
+  QVERIFY(QMetaObject::invokeMethod(host.root(), "openSettings"));
+  QVERIFY(host.window("settings")->isVisible());
+  QVERIFY(sim.received().contains("gettime\n"));
+  QVERIFY2(!sim.received().contains("getscl\n"), "scales already read since the connection");
+
+  const int slot = device->scales()->lowestHiddenNumber();
+  QCOMPARE(slot, 3);
+  device->scales()->unhideLowestScale(QStringLiteral("TST"), QStringLiteral("test block"));
+  device->scales()->setEnabled(slot, true); // the user ticks the new scale
+
+  sim.clearReceived();
+  applySettings();
+  if (QTest::currentTestFailed())
+    return;
+
+  const QByteArray sent = sim.received();
+  QVERIFY(sent.startsWith("settime\n"));
+  QVERIFY(sent.contains("setscale 3\n"));
+  QCOMPARE(countOf(sent, "setconst\n"), 1);
+  QVERIFY(sent.indexOf("wct\n") > sent.indexOf("setconst\n"));
+  QVERIFY(sent.indexOf("setscl ") > sent.indexOf("wct\n"));
+  QCOMPARE(sim.scaleSlot(3).name, QStringLiteral("TST"));
+  QVERIFY2(!(sim.offMask() & (1 << 3)), "the new user scale is switched on");
+  // The settings window started from the tester's clock and sent it back, still running.
+  QVERIFY(qAbs(sim.clock().secsTo(QDateTime(QDate(2031, 5, 6), QTime(7, 8, 9)))) < 120);
+  QVERIFY(!host.window("appWindow")->property("isValidScales").toBool());
+  QCOMPARE(device->scales()->modifiedIndexes(), QList<int>());
+
+  // The next opening reads the scales again.
+  sim.clearReceived();
+  QVERIFY(QMetaObject::invokeMethod(host.root(), "openSettings"));
+  QVERIFY(sim.received().contains("getscl\n"));
+  host.window("settings")->setVisible(false);
+}
+
+void MainWindowEndToEnd::settingsStartFromTheComputersClockWhenTheTesterGivesNoTime() {
+  sim.setClock(QDateTime(QDate(2031, 5, 6), QTime(7, 8, 9)));
+  sim.failReply("gettime\n", 0, TesterSimulator::Failure::Garble);
+  QVERIFY(QMetaObject::invokeMethod(host.root(), "openSettings"));
+  QVERIFY(host.window("settings")->isVisible());
+  sim.clearReceived();
+  applySettings();
+  if (QTest::currentTestFailed())
+    return;
+  QVERIFY(sim.received().startsWith("settime\n"));
+  const qint64 offset = sim.clock().secsTo(QDateTime::currentDateTime());
+  QVERIFY2(qAbs(offset) < 120, qPrintable(sim.clock().toString(Qt::ISODate)));
+
+  // The main window itself never hands the settings window an invalid date.
+  QVariant start;
+  QVERIFY(QMetaObject::invokeMethod(host.root(),
+                                    "clockStart",
+                                    Q_RETURN_ARG(QVariant, start),
+                                    Q_ARG(QVariant, QVariant(QDateTime()))));
+  QVERIFY(start.toDateTime().isValid());
+  QVERIFY(qAbs(start.toDateTime().secsTo(QDateTime::currentDateTime())) < 120);
+  const QDateTime testerTime(QDate(2031, 5, 6), QTime(7, 8, 9));
+  QVERIFY(QMetaObject::invokeMethod(host.root(),
+                                    "clockStart",
+                                    Q_RETURN_ARG(QVariant, start),
+                                    Q_ARG(QVariant, QVariant(testerTime))));
+  QCOMPARE(start.toDateTime(), testerTime);
+}
+
+double MainWindowEndToEnd::meanFrequency(MeasurementModel* model) const {
+  double sum = 0.0;
+  for (int row = 0; row < model->rowCount(); ++row)
+    sum += model->frequency(row);
+  return sum / model->rowCount();
+}
+
+void MainWindowEndToEnd::measureSeries(const QList<double>& frequencies) {
+  MeasurementModel* model = device->calibMeasures();
+  const int before = model->rowCount();
+  for (double frequency : frequencies)
+    sim.measure(frequency);
+  QTRY_COMPARE(model->rowCount(), before + frequencies.size());
+}
+
+void MainWindowEndToEnd::calibrationWritesTheFittedConstantsToTheTester() {
+  QObject* menu = host.find("mainMenu");
+  QQuickWindow* main = host.window("appWindow");
+  sim.setCurrentScale(1); // HB: calibrated as an exponential
+
+  sim.clearReceived();
+  QVERIFY(QMetaObject::invokeMethod(menu, "calibButtonClicked"));
+  QVERIFY(main->property("calibMode").toBool());
+  QVERIFY(sim.received().contains("getid\n"));
+  // The calibration list opens on the tester's current scale.
+  QVERIFY(sim.received().contains("getscale\n"));
+  QObject* scaleCombo = host.find("rightPanel2")->property("comboBox").value<QObject*>();
+  QCOMPARE(scaleCombo->property("currentText").toString(), QStringLiteral("HB"));
+  QVERIFY(host.find("rightPanel2")->property("visible").toBool());
+  QCOMPARE(host.find("graph")->property("chartModel").value<QObject*>(), device->calibMeasures());
+
+  auto* calibration = qobject_cast<Calibration*>(host.find("calibration"));
+  QVERIFY(calibration);
+  MeasurementModel* series = device->calibMeasures();
+  const int tableRows = device->measures()->rowCount();
+
+  measureSeries({4100.0, 4120.0, 4110.0});
+  const double x1 = meanFrequency(series);
+  calibration->addTest(series, QStringLiteral("45,5"));
+  QCOMPARE(series->rowCount(), 0);
+
+  measureSeries({5300.0, 5320.0});
+  const double x2 = meanFrequency(series);
+  calibration->addTest(series, QStringLiteral("60"));
+  QCOMPARE(device->measures()->rowCount(), tableRows);
+
+  sim.clearReceived();
+  QVERIFY(calibration->endTest());
+  const QByteArray sent = sim.received();
+  QVERIFY(sent.contains("setconst\n"));
+  QVERIFY(sent.indexOf("wct\n") > sent.indexOf("setconst\n"));
+
+  // Two tests on HB: ln(hardness) is a straight line in the frequency through both points.
+  const double slope = (std::log(60.0) - std::log(45.5)) / (x2 - x1);
+  const double a = std::exp(std::log(45.5) - slope * x1);
+  const double b = 1.0 / slope;
+  const TesterSimulator::ScaleSlot written = sim.scaleSlot(1);
+  QVERIFY2(qAbs(written.a - a) <= 1e-4 * qAbs(a), qPrintable(QString::number(written.a)));
+  QVERIFY2(qAbs(written.b - b) <= 1e-4 * qAbs(b), qPrintable(QString::number(written.b)));
+  QCOMPARE(written.type, 1);
+  QCOMPARE(written.points, 2);
+
+  QVERIFY(QMetaObject::invokeMethod(menu, "calibButtonClicked"));
+  QVERIFY(!main->property("calibMode").toBool());
+  QVERIFY(host.find("rightPanel")->property("visible").toBool());
+  QCOMPARE(host.find("graph")->property("chartModel").value<QObject*>(), device->measures());
+}
+
+void MainWindowEndToEnd::withoutATesterTheWindowWarnsAndKeepsItsPlaceholder() {
+  qputenv("BRENMO_TESTER_PORT", "/nonexistent/brenmo-tester");
+  AppHost alone;
+  QVERIFY(alone.load());
+  QQuickWindow* main = alone.window("appWindow");
+  QTRY_VERIFY_WITH_TIMEOUT(main->isVisible(), 5000);
+
+  QVERIFY(alone.window("warningDialog")->isVisible());
+  QVERIFY(!alone.window("waitDialog")->isVisible());
+  QCOMPARE(alone.find("mainMenu")->property("devNumber").toString(),
+           QStringLiteral("BRENMO #XXXXX"));
+  QObject* axisX = alone.find("graph")->property("axisX").value<QObject*>();
+  QCOMPARE(axisX->property("max").toDouble(), 5.0);
+  alone.window("warningDialog")->setVisible(false);
+
+  // Settings and calibration need a tester too; the warning says so.
+  QVERIFY(QMetaObject::invokeMethod(alone.find("mainMenu"), "settingsButtonClicked"));
+  QVERIFY(!alone.window("settings")->isVisible());
+  QVERIFY(alone.window("warningDialog")->isVisible());
+  alone.window("warningDialog")->setVisible(false);
+  QVERIFY(QMetaObject::invokeMethod(alone.find("mainMenu"), "calibButtonClicked"));
+  QVERIFY(!main->property("calibMode").toBool());
+  QVERIFY(alone.window("warningDialog")->isVisible());
+}
+
+int main(int argc, char** argv) {
+  AppHost::prepareEnvironment();
+  QApplication app(argc, argv);
+  MainWindowEndToEnd test;
+  QTEST_SET_MAIN_SOURCE_PATH
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"

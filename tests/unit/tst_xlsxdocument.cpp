@@ -1,0 +1,526 @@
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include <QFile>
+#include <QPoint>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <minizip/zip.h>
+
+#include "files/xlsxdates.h"
+#include "files/xlsxdocument.h"
+#include "files/xlsxpackage.h"
+
+namespace {
+
+using Parts = QList<QPair<QString, QByteArray>>;
+
+const QByteArray mainNamespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+const QByteArray relNamespace =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+const QByteArray packageRelNamespace =
+    "http://schemas.openxmlformats.org/package/2006/relationships";
+
+bool zipParts(const QString& fileName, const Parts& parts) {
+  zipFile zip = zipOpen64(QFile::encodeName(fileName).constData(), APPEND_STATUS_CREATE);
+  if (!zip) {
+    return false;
+  }
+  bool written = true;
+  for (const auto& part : parts) {
+    written =
+        written &&
+        zipOpenNewFileInZip64(zip,
+                              part.first.toUtf8().constData(),
+                              nullptr,
+                              nullptr,
+                              0,
+                              nullptr,
+                              0,
+                              nullptr,
+                              Z_DEFLATED,
+                              Z_DEFAULT_COMPRESSION,
+                              0) == ZIP_OK &&
+        zipWriteInFileInZip(zip, part.second.constData(), unsigned(part.second.size())) == ZIP_OK &&
+        zipCloseFileInZip(zip) == ZIP_OK;
+  }
+  return zipClose(zip, nullptr) == ZIP_OK && written;
+}
+
+QByteArray relationship(const char* id, const char* type, const QByteArray& target) {
+  return QByteArray("<Relationship Id=\"") + id + "\" Type=\"" + relNamespace + "/" + type +
+         "\" Target=\"" + target + "\"/>";
+}
+
+QByteArray worksheet(const QByteArray& rows) {
+  return "<worksheet xmlns=\"" + mainNamespace + "\"><sheetData>" + rows +
+         "</sheetData></worksheet>";
+}
+
+struct WorkbookParts {
+  QByteArray sheet;
+  QByteArray sharedStrings;
+  QByteArray styles;
+  QByteArray workbookProperties;
+};
+
+// A workbook as spreadsheet programs lay it out, with the one sheet "Лист1".
+Parts workbook(const WorkbookParts& given) {
+  QByteArray rels = relationship("rId1", "worksheet", "worksheets/sheet1.xml");
+  Parts parts{
+      {"_rels/.rels",
+       "<Relationships xmlns=\"" + packageRelNamespace + "\">" +
+           relationship("rId1", "officeDocument", "xl/workbook.xml") + "</Relationships>"},
+      {"xl/workbook.xml",
+       "<workbook xmlns=\"" + mainNamespace + "\" xmlns:r=\"" + relNamespace + "\">" +
+           given.workbookProperties +
+           "<sheets><sheet name=\"Лист1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+      {"xl/worksheets/sheet1.xml", given.sheet}};
+  if (!given.sharedStrings.isNull()) {
+    rels += relationship("rId2", "sharedStrings", "sharedStrings.xml");
+    parts.append({"xl/sharedStrings.xml", given.sharedStrings});
+  }
+  if (!given.styles.isNull()) {
+    rels += relationship("rId3", "styles", "styles.xml");
+    parts.append({"xl/styles.xml", given.styles});
+  }
+  parts.append(
+      {"xl/_rels/workbook.xml.rels",
+       "<Relationships xmlns=\"" + packageRelNamespace + "\">" + rels + "</Relationships>"});
+  return parts;
+}
+
+QDateTime local(int year, int month, int day, int hour, int minute, int second, int msec = 0) {
+  return QDateTime(QDate(year, month, day), QTime(hour, minute, second, msec));
+}
+
+} // namespace
+
+class TestXlsxDocument : public QObject {
+  Q_OBJECT
+
+private:
+  QString path(const QString& name) const { return m_dir.filePath(name); }
+  // Zips the parts and opens the result; null when the zip could not be made.
+  std::unique_ptr<XlsxDocument> open(const Parts& parts);
+  QString workbookFile(const QString& name, const WorkbookParts& parts) {
+    const QString fileName = path(name);
+    return zipParts(fileName, workbook(parts)) ? fileName : QString();
+  }
+
+  QTemporaryDir m_dir;
+
+private slots:
+  void savedValuesReadBackWithTheirTypes();
+  void sheetsAreSelectedByExactNameAndKeepTheirOwnCells();
+  void addSheetRefusesNamesAWorkbookCannotHold();
+  void writeKeepsOnlyWhatAWorkbookCanHold();
+  void savingALoadedWorkbookKeepsSheetsNeverSelected();
+
+  void readsTextsFromSharedRichInlineAndFormulaStrings();
+  void readsNumbersBooleansAndErrorCodesByTheirType();
+  void cellsWithoutReferenceFollowThePreviousCell();
+  void namespacePrefixesAndAbsoluteTargetsAreUnderstood();
+  void numbersInADateFormatReadAsLocalDateTimes();
+  void formatCodesShowDatesOnlyThroughDateParts();
+  void placesBeyondTheSheetAreIgnored();
+
+  void unreadableFilesFailWithoutPartialData_data();
+  void unreadableFilesFailWithoutPartialData();
+};
+
+std::unique_ptr<XlsxDocument> TestXlsxDocument::open(const Parts& parts) {
+  static int count = 0;
+  const QString fileName = path(QStringLiteral("parts%1.xlsx").arg(++count));
+  return zipParts(fileName, parts) ? std::make_unique<XlsxDocument>(fileName) : nullptr;
+}
+
+void TestXlsxDocument::savedValuesReadBackWithTheirTypes() {
+  const QList<QPair<QString, QVariant>> cells{
+      {"A1", QStringLiteral("Измерения твёрдости")},
+      {"B1", 52.25},
+      {"C1", 1e-7},
+      {"D1", 123456789012.5},
+      {"E1", -1e300},
+      {"F1", true},
+      {"G1", false},
+      {"A2", QStringLiteral("  spaces kept  ")},
+      {"B2", QStringLiteral("line\nbreak\ttab")},
+      {"C2", QStringLiteral("_x0041_ is not an escape here")},
+      {"D2", QStringLiteral("bell\x07")},
+      {"E2", QString(32767, QChar(0x44F))},
+      {"A3", local(2024, 3, 21, 14, 5, 9, 250)},
+      {"XFD1048576", 7.0},
+  };
+  XlsxDocument written;
+  QVERIFY(written.addSheet(QStringLiteral("Лист1")));
+  for (const auto& cell : cells) {
+    QVERIFY2(written.write(cell.first, cell.second), qPrintable(cell.first));
+  }
+  QVERIFY(written.write(QStringLiteral("B3"), 42)); // integers are numbers like any other
+  QVERIFY(written.saveAs(path("values.xlsx")));
+
+  XlsxDocument read(path("values.xlsx"));
+  QVERIFY(read.selectSheet(QStringLiteral("Лист1")));
+  for (const auto& cell : cells) {
+    const QVariant value = read.read(cell.first);
+    QCOMPARE(value.userType(), cell.second.userType());
+    QVERIFY2(value == cell.second, qPrintable(cell.first + ": " + value.toString()));
+  }
+  QCOMPARE(read.read(3, 2).userType(), int(QMetaType::Double));
+  QCOMPARE(read.read(3, 2).toDouble(), 42.0);
+  for (const QPoint& empty : {QPoint(8, 1), QPoint(1, 4), QPoint(0, 0), QPoint(1, 1048577)}) {
+    QVERIFY(!read.read(empty.y(), empty.x()).isValid());
+  }
+}
+
+void TestXlsxDocument::sheetsAreSelectedByExactNameAndKeepTheirOwnCells() {
+  XlsxDocument written;
+  QVERIFY(written.addSheet(QStringLiteral("Первый")));
+  QVERIFY(written.write(QStringLiteral("A1"), QStringLiteral("один")));
+  QVERIFY(written.addSheet(QStringLiteral("Второй")));
+  QVERIFY(written.write(QStringLiteral("A1"), QStringLiteral("два")));
+  QVERIFY(written.selectSheet(QStringLiteral("Первый")));
+  QCOMPARE(written.read(1, 1).toString(), QStringLiteral("один"));
+  QVERIFY(written.saveAs(path("sheets.xlsx")));
+
+  XlsxDocument read(path("sheets.xlsx"));
+  QCOMPARE(read.sheetNames(), QStringList({"Первый", "Второй"}));
+  QVERIFY(!read.read(1, 1).isValid()); // nothing is current before a selection
+  QVERIFY(read.selectSheet(QStringLiteral("Второй")));
+  QVERIFY(!read.selectSheet(QStringLiteral("второй")));
+  QVERIFY(!read.selectSheet(QStringLiteral("Третий")));
+  QCOMPARE(read.read(1, 1).toString(), QStringLiteral("два"));
+  QVERIFY(read.selectSheet(QStringLiteral("Первый")));
+  QCOMPARE(read.read(1, 1).toString(), QStringLiteral("один"));
+}
+
+void TestXlsxDocument::addSheetRefusesNamesAWorkbookCannotHold() {
+  XlsxDocument document;
+  QVERIFY(document.addSheet(QStringLiteral("Измерения")));
+  const QStringList refused{
+      QString(), QString(32, QChar(0x416)), "HRC/HB", "[1]", "a:b", "'Лист'", "ИЗМЕРЕНИЯ"};
+  for (const QString& name : refused) {
+    QVERIFY2(!document.addSheet(name), qPrintable(name));
+  }
+  QCOMPARE(document.sheetNames(), QStringList{"Измерения"});
+  QVERIFY(document.addSheet(QString(31, QChar(0x416))));
+}
+
+void TestXlsxDocument::writeKeepsOnlyWhatAWorkbookCanHold() {
+  XlsxDocument document;
+  QVERIFY(!document.write(QStringLiteral("A1"), 1.0)); // no sheet yet
+  QVERIFY(document.addSheet(QStringLiteral("Лист1")));
+  QVERIFY(document.write(QStringLiteral("A1"), 1.0));
+  const QVariantList refused{std::numeric_limits<double>::quiet_NaN(),
+                             std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(),
+                             QString(32768, QLatin1Char('x')),
+                             QPoint(1, 2),
+                             QDateTime(),
+                             local(1899, 12, 31, 0, 0, 0)};
+  for (const QVariant& value : refused) {
+    QVERIFY2(!document.write(QStringLiteral("A1"), value), value.typeName());
+  }
+  QCOMPARE(document.read(1, 1), QVariant(1.0));
+  for (const char* place : {"A0", "XFE1", "A1048577", "1A", "A", ""}) {
+    QVERIFY2(!document.write(QString::fromLatin1(place), 2.0), place);
+  }
+  QVERIFY(!document.write(0, 1, 2.0));
+  QVERIFY(document.write(QStringLiteral("$B$2"), 2.0));
+  QCOMPARE(document.read(2, 2), QVariant(2.0));
+
+  // An empty text or no value at all empties the cell.
+  QVERIFY(document.write(1, 1, QString()));
+  QVERIFY(document.write(2, 2, QVariant()));
+  QVERIFY(!document.read(1, 1).isValid());
+  QVERIFY(!document.read(2, 2).isValid());
+
+  QVERIFY(!document.saveAs(QString()));
+  QVERIFY(!document.saveAs(path("no such folder/file.xlsx")));
+  QVERIFY(!document.saveAs(m_dir.path())); // a folder is in the way
+  QVERIFY(QFileInfo(m_dir.path()).isDir());
+}
+
+void TestXlsxDocument::savingALoadedWorkbookKeepsSheetsNeverSelected() {
+  XlsxDocument first;
+  QVERIFY(first.addSheet(QStringLiteral("Первый")));
+  QVERIFY(first.write(QStringLiteral("B2"), QStringLiteral("останется")));
+  QVERIFY(first.addSheet(QStringLiteral("Второй")));
+  QVERIFY(first.saveAs(path("kept.xlsx")));
+
+  XlsxDocument loaded(path("kept.xlsx"));
+  QVERIFY(loaded.selectSheet(QStringLiteral("Второй")));
+  QVERIFY(loaded.write(QStringLiteral("A1"), 5.0));
+  QVERIFY(loaded.saveAs(path("kept.xlsx")));
+
+  XlsxDocument again(path("kept.xlsx"));
+  QVERIFY(again.selectSheet(QStringLiteral("Первый")));
+  QCOMPARE(again.read(2, 2).toString(), QStringLiteral("останется"));
+  QVERIFY(again.selectSheet(QStringLiteral("Второй")));
+  QCOMPARE(again.read(1, 1), QVariant(5.0));
+}
+
+void TestXlsxDocument::readsTextsFromSharedRichInlineAndFormulaStrings() {
+  const QByteArray strings =
+      "<sst xmlns=\"" + mainNamespace +
+      "\" uniqueCount=\"999999999\">"
+      "<si><t>HRC</t></si>"
+      "<si><r><t>Твёр</t></r><r><rPr><b/></rPr><t xml:space=\"preserve\">дость </t></r>"
+      "<rPh sb=\"0\" eb=\"1\"><t>phonetic</t></rPh></si>"
+      "<si><t>one_x000D__x000A_two _x005F_x0041_</t></si><si/></sst>";
+  const QByteArray sheet =
+      worksheet("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c>"
+                "<c r=\"C1\" t=\"s\"><v>2</v></c><c r=\"D1\" t=\"s\"><v>3</v></c>"
+                "<c r=\"E1\" t=\"s\"><v>99</v></c><c r=\"F1\" t=\"s\"><v>-1</v></c></row>"
+                "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><r><t>в</t></r><r><t>строке</t></r>"
+                "</is></c><c r=\"B2\" t=\"str\"><f>\"H\"&amp;\"V\"</f><v>HV</v></c>"
+                "<c r=\"C2\" t=\"str\"><f>A1</f></c></row>");
+  const auto document = open(workbook({sheet, strings, {}, {}}));
+  QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(document->read(1, 1), QVariant(QStringLiteral("HRC")));
+  QCOMPARE(document->read(1, 2), QVariant(QStringLiteral("Твёрдость ")));
+  QCOMPARE(document->read(1, 3), QVariant(QStringLiteral("one\r\ntwo _x0041_")));
+  QCOMPARE(document->read(1, 4), QVariant(QString()));
+  QVERIFY(!document->read(1, 5).isValid());
+  QVERIFY(!document->read(1, 6).isValid());
+  QCOMPARE(document->read(2, 1), QVariant(QStringLiteral("встроке")));
+  QCOMPARE(document->read(2, 2), QVariant(QStringLiteral("HV")));
+  QVERIFY(!document->read(2, 3).isValid()); // a formula never calculated has no value
+}
+
+void TestXlsxDocument::readsNumbersBooleansAndErrorCodesByTheirType() {
+  const QByteArray sheet = worksheet(
+      "<row r=\"1\"><c r=\"A1\"><v>1e3</v></c><c r=\"B1\" t=\"n\"><v>-0.5</v></c>"
+      "<c r=\"C1\"><v>1.2E-05</v></c><c r=\"D1\"><v> 7 </v></c><c r=\"E1\"><v>1.2E-005</v></c>"
+      "<c r=\"F1\"><v>12345678901234567890</v></c></row>"
+      "<row r=\"2\"><c r=\"A2\"><v>abc</v></c><c r=\"B2\"><v>inf</v></c><c r=\"C2\"><v>nan</v></c>"
+      "<c r=\"D2\"><v>1e999</v></c><c r=\"E2\"><v></v></c><c r=\"F2\"/><c r=\"G2\" t=\"x\">"
+      "<v>1</v></c><c r=\"H2\" t=\"b\"><v>2</v></c></row>"
+      "<row r=\"3\"><c r=\"A3\" t=\"b\"><v>1</v></c><c r=\"B3\" t=\"b\"><v>0</v></c>"
+      "<c r=\"C3\" t=\"b\"><v>true</v></c><c r=\"D3\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>"
+      "</row>");
+  const auto document = open(workbook({sheet, {}, {}, {}}));
+  QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
+  const QList<double> numbers{1000.0, -0.5, 1.2e-05, 7.0, 1.2e-05, 12345678901234567890.0};
+  for (int column = 1; column <= numbers.size(); ++column) {
+    QCOMPARE(document->read(1, column).userType(), int(QMetaType::Double));
+    QCOMPARE(document->read(1, column).toDouble(), numbers[column - 1]);
+  }
+  // Not numbers, not finite, no value, an unknown type, a boolean that is neither.
+  for (int column = 1; column <= 8; ++column) {
+    QVERIFY2(!document->read(2, column).isValid(), qPrintable(QString::number(column)));
+  }
+  QCOMPARE(document->read(3, 1), QVariant(true));
+  QCOMPARE(document->read(3, 2), QVariant(false));
+  QCOMPARE(document->read(3, 3), QVariant(true));
+  QCOMPARE(document->read(3, 4), QVariant(QStringLiteral("#DIV/0!")));
+}
+
+void TestXlsxDocument::cellsWithoutReferenceFollowThePreviousCell() {
+  // Rows and cells out of order, rows and cells without their number.
+  const QByteArray sheet =
+      worksheet("<row r=\"3\"><c r=\"C3\"><v>33</v></c><c r=\"A3\"><v>31</v></c></row>"
+                "<row><c><v>41</v></c><c/><c><v>43</v></c></row>"
+                "<row r=\"1\"><c><v>11</v></c><c r=\"D1\"><v>14</v></c><c><v>15</v></c></row>");
+  const auto document = open(workbook({sheet, {}, {}, {}}));
+  QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
+  const QList<QPair<QPoint, double>> expected{{{3, 3}, 33},
+                                              {{1, 3}, 31},
+                                              {{1, 4}, 41},
+                                              {{3, 4}, 43},
+                                              {{1, 1}, 11},
+                                              {{4, 1}, 14},
+                                              {{5, 1}, 15}};
+  for (const auto& cell : expected) {
+    QCOMPARE(document->read(cell.first.y(), cell.first.x()), QVariant(cell.second));
+  }
+  QVERIFY(!document->read(4, 2).isValid());
+  QVERIFY(!document->read(2, 1).isValid());
+}
+
+void TestXlsxDocument::namespacePrefixesAndAbsoluteTargetsAreUnderstood() {
+  const QByteArray x = "xmlns:x=\"" + mainNamespace + "\"";
+  const Parts parts{
+      {"_rels/.rels",
+       "<Relationships xmlns=\"" + packageRelNamespace + "\">" +
+           relationship("rId1", "officeDocument", "/xl/book.xml") + "</Relationships>"},
+      {"xl/book.xml",
+       "<x:workbook " + x + " xmlns:rel=\"" + relNamespace +
+           "\"><x:sheets><x:sheet name=\"Прочее\" rel:id=\"a\"/>"
+           "<x:sheet name=\"Лист1\" rel:id=\"b\"/></x:sheets></x:workbook>"},
+      {"xl/_rels/book.xml.rels",
+       "<Relationships xmlns=\"" + packageRelNamespace + "\">" +
+           relationship("a", "worksheet", "/xl/worksheets/other.xml") +
+           relationship("b", "worksheet", "/XL/Worksheets/Data%201.xml") +
+           relationship("s", "sharedStrings", "/xl/strings.xml") + "</Relationships>"},
+      {"xl/strings.xml", "<x:sst " + x + "><x:si><x:t>HRC</x:t></x:si></x:sst>"},
+      {"xl/worksheets/other.xml", "<x:worksheet " + x + "/>"},
+      {"xl/worksheets/data 1.xml",
+       "<x:worksheet " + x +
+           "><x:sheetData><x:row x:r=\"1\"><x:c r=\"B1\" t=\"s\"><x:v>0</x:v></x:c>"
+           "<x:c r=\"C1\"><x:v>52.25</x:v></x:c></x:row></x:sheetData></x:worksheet>"}};
+  const auto document = open(parts);
+  QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(document->sheetNames(), QStringList({"Прочее", "Лист1"}));
+  QCOMPARE(document->read(1, 2), QVariant(QStringLiteral("HRC")));
+  QCOMPARE(document->read(1, 3), QVariant(52.25));
+}
+
+void TestXlsxDocument::numbersInADateFormatReadAsLocalDateTimes() {
+  const QByteArray styles =
+      "<styleSheet xmlns=\"" + mainNamespace +
+      "\"><numFmts><numFmt numFmtId=\"164\" formatCode=\"dd\\.mm\\.yy\\ hh:mm:ss\"/>"
+      "<numFmt numFmtId=\"165\" formatCode=\"0.00&quot; d&quot;\"/>"
+      "<numFmt numFmtId=\"166\" formatCode=\"[h]:mm\"/></numFmts>"
+      "<cellStyleXfs><xf numFmtId=\"14\"/></cellStyleXfs>"
+      "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"164\"/>"
+      "<xf numFmtId=\"165\"/><xf numFmtId=\"166\"/><xf numFmtId=\"22\"/></cellXfs>"
+      "<dxfs><dxf><numFmt numFmtId=\"0\" formatCode=\"yyyy\"/></dxf></dxfs></styleSheet>";
+  const QByteArray sheet = worksheet(
+      "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>45372</v></c><c r=\"B1\" s=\"2\"><v>45372.5869097222</v>"
+      "</c><c r=\"C1\" s=\"3\"><v>45372</v></c><c r=\"D1\" s=\"4\"><v>1.5</v></c>"
+      "<c r=\"E1\" s=\"0\"><v>45372</v></c><c r=\"F1\" s=\"9\"><v>45372</v></c></row>"
+      "<row r=\"2\"><c r=\"A2\" s=\"5\"><v>61</v></c><c r=\"B2\" s=\"5\"><v>59.75</v></c>"
+      "<c r=\"C2\" s=\"5\"><v>60</v></c><c r=\"D2\" s=\"5\"><v>-1</v></c>"
+      "<c r=\"E2\" s=\"5\"><v>0.99999999999</v></c><c r=\"F2\" t=\"d\"><v>2024-03-21T14:05:09</v>"
+      "</c></row>");
+  const auto document = open(workbook({sheet, {}, styles, {}}));
+  QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(document->read(1, 1), QVariant(local(2024, 3, 21, 0, 0, 0)));
+  QCOMPARE(document->read(1, 2), QVariant(local(2024, 3, 21, 14, 5, 9)));
+  QCOMPARE(document->read(1, 3), QVariant(45372.0)); // "d" in quotes is a literal
+  QCOMPARE(document->read(1, 4), QVariant(1.5));     // an elapsed time is a duration
+  QCOMPARE(document->read(1, 5), QVariant(45372.0));
+  QCOMPARE(document->read(1, 6), QVariant(45372.0)); // no such format
+  QCOMPARE(document->read(2, 1), QVariant(local(1900, 3, 1, 0, 0, 0)));
+  QCOMPARE(document->read(2, 2), QVariant(local(1900, 2, 28, 18, 0, 0)));
+  // The day that never was, and serials before the calendar, stay numbers.
+  QCOMPARE(document->read(2, 3), QVariant(60.0));
+  QCOMPARE(document->read(2, 4), QVariant(-1.0));
+  QCOMPARE(document->read(2, 5), QVariant(local(1900, 1, 1, 0, 0, 0)));
+  QCOMPARE(document->read(2, 6), QVariant(local(2024, 3, 21, 14, 5, 9)));
+
+  const auto in1904 = open(workbook({sheet, {}, styles, "<workbookPr date1904=\"true\"/>"}));
+  QVERIFY(in1904 && in1904->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(in1904->read(1, 1), QVariant(local(2028, 3, 22, 0, 0, 0)));
+  QCOMPARE(XlsxDates::fromSerial(0.5, true), local(1904, 1, 1, 12, 0, 0));
+}
+
+void TestXlsxDocument::formatCodesShowDatesOnlyThroughDateParts() {
+  const QList<QPair<const char*, bool>> codes{{"General", false},
+                                              {"0.00E+00", false},
+                                              {"#,##0.00\\ \"руб.\"", false},
+                                              {"[Red][>100]0.0", false},
+                                              {"_-* #,##0_-", false},
+                                              {"0;dd.mm.yyyy", false},
+                                              {"[hh]:mm:ss", false},
+                                              {"mm:ss.0", true},
+                                              {"h:mm AM/PM", true},
+                                              {"[$-419]D MMMM YYYY", true}};
+  for (const auto& code : codes) {
+    QVERIFY2(XlsxDates::isDateFormatCode(QString::fromUtf8(code.first)) == code.second, code.first);
+  }
+}
+
+void TestXlsxDocument::placesBeyondTheSheetAreIgnored() {
+  const QByteArray sheet = worksheet(
+      "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"XFE1\"><v>2</v></c><c><v>3</v></c>"
+      "<c r=\"AAAAAAAAAAAAA1\"><v>4</v></c></row>"
+      "<row r=\"1048577\"><c><v>5</v></c></row><row r=\"99999999999999999999\"><c><v>6</v></c>"
+      "</row><row r=\"1048576\"><c r=\"A1048577\"><v>7</v></c><c r=\"XFD1048576\"><v>8</v></c>"
+      "</row>");
+  const auto document = open(workbook({sheet, {}, {}, {}}));
+  QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(document->read(1, 1), QVariant(1.0));
+  QCOMPARE(document->read(1048576, 16384), QVariant(8.0));
+  for (int column = 2; column <= 5; ++column) {
+    QVERIFY(!document->read(1, column).isValid());
+  }
+  QVERIFY(!document->read(1048576, 1).isValid());
+}
+
+void TestXlsxDocument::unreadableFilesFailWithoutPartialData_data() {
+  QTest::addColumn<QString>("fileName");
+  const auto file = [&](const QString& name, const QByteArray& content) {
+    QFile out(path(name));
+    return out.open(QIODevice::WriteOnly) && out.write(content) == content.size() ? out.fileName()
+                                                                                  : QString();
+  };
+  const QByteArray goodSheet = worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>");
+
+  XlsxDocument saved;
+  QVERIFY(saved.addSheet(QStringLiteral("Лист1")));
+  for (int row = 1; row <= 2000; ++row) {
+    QVERIFY(saved.write(row, 1, QStringLiteral("строка %1").arg(row)));
+  }
+  QVERIFY(saved.saveAs(path("saved.xlsx")));
+  QFile savedFile(path("saved.xlsx"));
+  QVERIFY(savedFile.open(QIODevice::ReadOnly));
+  const QByteArray savedBytes = savedFile.readAll();
+  // Flips bytes in the middle of the compressed sheet, leaving the zip's directory intact.
+  QByteArray damaged = savedBytes;
+  const int sheetData = damaged.indexOf("xl/worksheets/sheet1.xml") + 200;
+  for (int i = sheetData; i < sheetData + 8; ++i) {
+    damaged[i] = char(damaged[i] ^ 0x5a);
+  }
+
+  QTest::newRow("missing") << path("missing.xlsx");
+  QTest::newRow("empty") << file("empty.xlsx", {});
+  QTest::newRow("text") << file("text.xlsx", "Дата;Твёрдость;Шкала\n");
+  QTest::newRow("truncated") << file("truncated.xlsx", savedBytes.left(savedBytes.size() / 2));
+  QTest::newRow("damaged data") << file("damaged.xlsx", damaged);
+  QTest::newRow("zip of something else")
+      << (zipParts(path("other.zip"), {{"readme.txt", "hello"}}) ? path("other.zip") : "");
+  QTest::newRow("no sheet of that name") << [&] {
+    XlsxDocument other;
+    other.addSheet(QStringLiteral("Лист2"));
+    return other.saveAs(path("other.xlsx")) ? path("other.xlsx") : QString();
+  }();
+  Parts withoutSheetPart = workbook({goodSheet, {}, {}, {}});
+  withoutSheetPart.removeAt(2);
+  QTest::newRow("sheet part missing")
+      << (zipParts(path("nopart.xlsx"), withoutSheetPart) ? path("nopart.xlsx") : "");
+  QTest::newRow("malformed sheet") << workbookFile(
+      "malformed.xlsx", {worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c>"), {}, {}, {}});
+  QTest::newRow("unclosed root") << workbookFile(
+      "unclosed.xlsx", {goodSheet.left(goodSheet.size() - 12), {}, {}, {}});
+  QTest::newRow("document type with entities") << workbookFile(
+      "laughs.xlsx",
+      {"<?xml version=\"1.0\"?><!DOCTYPE worksheet [<!ENTITY a \"aaaaaaaaaa\">"
+       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;\">]>" +
+           worksheet("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>&c;</v></c></row>"),
+       {},
+       {},
+       {}});
+  QTest::newRow("undeclared entity") << workbookFile(
+      "entity.xlsx",
+      {worksheet("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>&x;</v></c></row>"), {}, {}, {}});
+  QTest::newRow("deep nesting") << workbookFile(
+      "deep.xlsx",
+      {worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" +
+                 QByteArray("<a>").repeated(100000) + QByteArray("</a>").repeated(100000)),
+       {},
+       {},
+       {}});
+  // Zeros deflate about a thousandfold: a small file that would inflate past the cap.
+  const QByteArray bomb(int(XlsxPackage::maxPartSize) + 1, ' ');
+  QTest::newRow("sheet inflating past the cap") << workbookFile(
+      "bomb.xlsx", {goodSheet.left(goodSheet.size() - 12) + bomb + "</worksheet>", {}, {}, {}});
+  QTest::newRow("strings inflating past the cap")
+      << workbookFile("stringbomb.xlsx", {goodSheet, "<sst>" + bomb + "</sst>", {}, {}});
+  QTest::newRow("bad styles") << workbookFile("styles.xlsx", {goodSheet, {}, "<styleSheet>", {}});
+}
+
+void TestXlsxDocument::unreadableFilesFailWithoutPartialData() {
+  QFETCH(QString, fileName);
+  QVERIFY(!fileName.isEmpty());
+  XlsxDocument document(fileName);
+  QVERIFY(!document.selectSheet(QStringLiteral("Лист1")));
+  QVERIFY(!document.read(1, 1).isValid());
+}
+
+QTEST_GUILESS_MAIN(TestXlsxDocument)
+#include "tst_xlsxdocument.moc"
