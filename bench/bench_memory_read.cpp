@@ -31,14 +31,11 @@ double readSeconds(Device& device) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  QTemporaryDir userFiles;
-  TesterSimulator sim;
-  if (!sim.start())
+  BenchSupport::SimulatedLink link;
+  if (!link.open())
     return 1;
-  BenchSupport::pointAt(sim, userFiles);
-  Device device;
-  if (!device.open(QIODevice::ReadWrite))
-    return 1;
+  TesterSimulator& sim = link.sim;
+  Device& device = *link.device;
 
   std::printf("memory read from the unpaced simulator into the table\n");
   std::printf("%9s %10s %14s %10s\n", "records", "total s", "us per record", "ratio");

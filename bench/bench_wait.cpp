@@ -9,14 +9,11 @@
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  QTemporaryDir userFiles;
-  TesterSimulator sim;
-  if (!sim.start())
+  BenchSupport::SimulatedLink link;
+  if (!link.open())
     return 1;
-  BenchSupport::pointAt(sim, userFiles);
-  Device device;
-  if (!device.open(QIODevice::ReadWrite))
-    return 1;
+  TesterSimulator& sim = link.sim;
+  Device& device = *link.device;
   sim.setSilent(true);
 
   const int rounds = 5;

@@ -2,11 +2,14 @@
 
 #include <sys/resource.h>
 
+#include <memory>
+
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
 
+#include "device/device.h"
 #include "device/portdiscovery.h"
 #include "simulator/testersimulator.h"
 
@@ -14,14 +17,25 @@
 // out of the user's home.
 namespace BenchSupport {
 
-inline void pointAt(const TesterSimulator& sim, const QTemporaryDir& userFiles) {
-  QStandardPaths::setTestModeEnabled(true);
-  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, userFiles.path());
-  const QString port = sim.portName();
-  PortDiscovery::setPortLister([port] {
-    return QList<PortDiscovery::PortDescription>{{port, quint16(0x0403), quint16(0x6001)}};
-  });
-}
+// A Device with its port open on a started simulator.
+struct SimulatedLink {
+  bool open() {
+    if (!sim.start())
+      return false;
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, userFiles.path());
+    const QString port = sim.portName();
+    PortDiscovery::setPortLister([port] {
+      return QList<PortDiscovery::PortDescription>{{port, quint16(0x0403), quint16(0x6001)}};
+    });
+    device = std::make_unique<Device>();
+    return device->open(QIODevice::ReadWrite);
+  }
+
+  QTemporaryDir userFiles;
+  TesterSimulator sim;
+  std::unique_ptr<Device> device;
+};
 
 // Processor time of this process (user and system), in milliseconds.
 inline double cpuMilliseconds() {

@@ -8,17 +8,13 @@
 #include "device/device.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
-#include "support/simulatedtester.h"
+#include "support/devicetestcase.h"
 
-class CalibrationTest : public QObject {
+class CalibrationTest : public DeviceTestCase {
   Q_OBJECT
 
-  QTemporaryDir userFiles;
-  std::unique_ptr<SimulatedTester> tester;
-  std::unique_ptr<Device> device;
   std::unique_ptr<Calibration> calibration;
 
-  TesterSimulator& sim() { return tester->sim; }
   MeasurementModel& calibTable() { return *device->calibMeasures(); }
 
   // One test: measurements at the given frequencies, closed with the reference text.
@@ -35,21 +31,16 @@ class CalibrationTest : public QObject {
   }
 
 private slots:
-  void initTestCase() {
-    isolateUserFiles(userFiles);
-    QLocale::setDefault(QLocale(QLocale::Russian));
-  }
   void init() {
-    tester = std::make_unique<SimulatedTester>();
-    QVERIFY(tester->started());
-    device = std::make_unique<Device>();
+    // The program's default locale: reference hardness is typed with a decimal comma.
+    QLocale::setDefault(QLocale(QLocale::Russian));
+    startDevice();
     calibration = std::make_unique<Calibration>();
     calibration->setDevice(device.get());
   }
   void cleanup() {
     calibration.reset();
-    device.reset();
-    tester.reset();
+    stopDevice();
   }
 
   void testAveragesItsRowsAndEmptiesTheList() {

@@ -1,40 +1,17 @@
 // The line exchange against the simulated tester: waits, reception routes, the clock, the
 // memory clear and the settings file.
-#include <memory>
-
 #include <QtTest>
 
 #include "device/device.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
 #include "support/deviceprobe.h"
-#include "support/simulatedtester.h"
+#include "support/devicetestcase.h"
 
-class DeviceLinkTest : public QObject {
+class DeviceLinkTest : public DeviceTestCase {
   Q_OBJECT
 
-  QTemporaryDir userFiles;
-  std::unique_ptr<SimulatedTester> tester;
-  std::unique_ptr<Device> device;
-
-  TesterSimulator& sim() { return tester->sim; }
-  void openPort() {
-    QVERIFY(device->open(QIODevice::ReadWrite));
-    sim().clearReceived();
-  }
-
 private slots:
-  void initTestCase() { isolateUserFiles(userFiles); }
-  void init() {
-    tester = std::make_unique<SimulatedTester>();
-    QVERIFY(tester->started());
-    device = std::make_unique<Device>();
-  }
-  void cleanup() {
-    device.reset();
-    tester.reset();
-  }
-
   void replyWithinTheSecondIsReadAndALateOneGoesToTheLineHandler() {
     openPort();
     sim().setReplyDelay(900);

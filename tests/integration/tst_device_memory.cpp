@@ -1,12 +1,10 @@
 // Reading the tester's memory and following its live lines.
-#include <memory>
-
 #include <QtTest>
 
 #include "device/device.h"
 #include "models/measurementmodel.h"
 #include "support/deviceprobe.h"
-#include "support/simulatedtester.h"
+#include "support/devicetestcase.h"
 
 namespace {
 
@@ -16,14 +14,9 @@ QByteArray record(const char* time, double hardness) {
 
 } // namespace
 
-class DeviceMemoryTest : public QObject {
+class DeviceMemoryTest : public DeviceTestCase {
   Q_OBJECT
 
-  QTemporaryDir userFiles;
-  std::unique_ptr<SimulatedTester> tester;
-  std::unique_ptr<Device> device;
-
-  TesterSimulator& sim() { return tester->sim; }
   MeasurementModel& table() { return *device->measures(); }
   // Connects with a memory of n records, then lets the test script further replies.
   void connectWithMemory(int records) {
@@ -38,17 +31,6 @@ class DeviceMemoryTest : public QObject {
   }
 
 private slots:
-  void initTestCase() { isolateUserFiles(userFiles); }
-  void init() {
-    tester = std::make_unique<SimulatedTester>();
-    QVERIFY(tester->started());
-    device = std::make_unique<Device>();
-  }
-  void cleanup() {
-    device.reset();
-    tester.reset();
-  }
-
   void connectReadsEveryRecordWithItsFields() {
     sim().seedMemory(25);
     QSignalSpy begin(device.get(), &Device::beginDataChange);

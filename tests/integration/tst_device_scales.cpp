@@ -1,27 +1,16 @@
 // The scale commands: the switch mask, the current scale, and the constants dialogue.
-#include <cmath>
-#include <memory>
-
 #include <QtTest>
+#include <cmath>
 
 #include "device/device.h"
 #include "models/scalemodel.h"
 #include "support/deviceprobe.h"
-#include "support/simulatedtester.h"
+#include "support/devicetestcase.h"
 
-class DeviceScalesTest : public QObject {
+class DeviceScalesTest : public DeviceTestCase {
   Q_OBJECT
 
-  QTemporaryDir userFiles;
-  std::unique_ptr<SimulatedTester> tester;
-  std::unique_ptr<Device> device;
-
-  TesterSimulator& sim() { return tester->sim; }
   ScaleModel& scales() { return *device->scales(); }
-  void openPort() {
-    QVERIFY(device->open(QIODevice::ReadWrite));
-    sim().clearReceived();
-  }
   QList<bool> enabledRows() {
     QList<bool> rows;
     for (int i = 0; i < scales().rowCount(); ++i)
@@ -30,17 +19,6 @@ class DeviceScalesTest : public QObject {
   }
 
 private slots:
-  void initTestCase() { isolateUserFiles(userFiles); }
-  void init() {
-    tester = std::make_unique<SimulatedTester>();
-    QVERIFY(tester->started());
-    device = std::make_unique<Device>();
-  }
-  void cleanup() {
-    device.reset();
-    tester.reset();
-  }
-
   void offMaskBecomesTheEnabledFlags_data() {
     QTest::addColumn<QByteArray>("reply");
     QTest::newRow("plain") << QByteArray("65528\n");
