@@ -7,7 +7,7 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
 cmake --build build-bench -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 for bench in build-bench/bench/bench_*; do
-  [ -x "$bench" ] || continue
+  [ -f "$bench" ] && [ -x "$bench" ] || continue
   echo "== $(basename "$bench")"
   "$bench"
   echo
