@@ -33,6 +33,9 @@ Rectangle {
         anchors.centerIn: parent
         color: button.colorMode === 0 ? button.textColor0 : button.textColor1
         font.pixelSize: Defines.baseFontSize
+        // A label wider than the button (a wide font, a long translation) shrinks to stay
+        // inside the border: 12 pixels leave the border and a little air.
+        scale: Math.min(1, Math.max(0, button.width - 12) / Math.max(1, implicitWidth))
     }
 
     MouseArea {

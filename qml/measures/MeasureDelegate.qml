@@ -33,30 +33,31 @@ Component {
             checked: checkedValue
         }
 
-        Text {
-            id: dateText
+        // Date, time and hardness keep their designed size where the font allows; a wider
+        // font shrinks them to the room left of the cross, so the hardness is never hidden.
+        Row {
+            id: texts
             anchors.left: check.right
             anchors.leftMargin: Defines.measurementMargin
             anchors.verticalCenter: check.verticalCenter
-            text: Qt.formatDateTime(dateTime, "dd.MM.yyyy")
-            font.pixelSize: Defines.baseFontSize
-        }
+            spacing: Defines.measurementMargin
+            transformOrigin: Item.Left
+            scale: Math.min(1, Math.max(0, cross.x - 2 - x) / Math.max(1, implicitWidth))
 
-        Text {
-            id: timeText
-            anchors.left: dateText.right
-            anchors.leftMargin: Defines.measurementMargin
-            anchors.verticalCenter: check.verticalCenter
-            text: Qt.formatDateTime(dateTime, "hh:mm")
-            font.pixelSize: Defines.baseFontSize
-        }
+            Text {
+                text: Qt.formatDateTime(dateTime, "dd.MM.yyyy")
+                font.pixelSize: Defines.baseFontSize
+            }
 
-        Text {
-            anchors.left: timeText.right
-            anchors.leftMargin: Defines.measurementMargin
-            anchors.verticalCenter: check.verticalCenter
-            text: hardness
-            font.pixelSize: Defines.baseFontSize
+            Text {
+                text: Qt.formatDateTime(dateTime, "hh:mm")
+                font.pixelSize: Defines.baseFontSize
+            }
+
+            Text {
+                text: hardness
+                font.pixelSize: Defines.baseFontSize
+            }
         }
 
         MouseArea {
@@ -65,6 +66,7 @@ Component {
         }
 
         Image {
+            id: cross
             anchors.right: parent.right
             anchors.rightMargin: 15
             anchors.verticalCenter: check.verticalCenter

@@ -177,18 +177,7 @@ Window {
             width: Defines.bigButtonWidth
             colorMode: 0
             text: qsTr("Установить текущее Дату/Время")
-            // The longest label of the window: smaller type where the font runs wide, so it
-            // stays inside the border (12 pixels: the border and a little air).
-            textFont.pixelSize: Math.min(Defines.baseFontSize,
-                                         Math.floor(Defines.baseFontSize * (width - 12)
-                                                    / nowLabelWidth.advanceWidth))
             onClicked: settings.setDate(new Date())
-
-            TextMetrics {
-                id: nowLabelWidth
-                font.pixelSize: Defines.baseFontSize
-                text: nowButton.text
-            }
         }
     }
 }
