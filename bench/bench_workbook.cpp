@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include "files/measurementworkbook.h"
+#include "tests/support/openpyxl.h"
 
 namespace {
 
@@ -53,18 +54,6 @@ read = time.perf_counter() - began
 assert len(rows) == count, len(rows)
 print(json.dumps({"write": written, "read": read}))
 )";
-
-QString pythonWithOpenpyxl() {
-  for (const QString& candidate : {QStandardPaths::findExecutable(QStringLiteral("python3")),
-                                   QStringLiteral("/usr/bin/python3")}) {
-    QProcess probe;
-    probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-    if (!candidate.isEmpty() && probe.waitForFinished(30000) && probe.exitCode() == 0) {
-      return candidate;
-    }
-  }
-  return {};
-}
 
 double seconds(const QElapsedTimer& timer) {
   return double(timer.nsecsElapsed()) / 1e9;

@@ -9,6 +9,7 @@
 
 #include "files/measurementworkbook.h"
 #include "files/xlsxdocument.h"
+#include "support/openpyxl.h"
 
 // Workbooks written by other programs are read by ours, and ours by theirs.
 namespace {
@@ -21,23 +22,6 @@ QString fixture(const QString& name) {
 
 QDateTime at(int hour, int minute, int second) {
   return QDateTime(QDate(2024, 3, 21), QTime(hour, minute, second));
-}
-
-// A python3 that has openpyxl: the one on the path, or the system's.
-QString pythonWithOpenpyxl() {
-  for (const QString& candidate : {QStandardPaths::findExecutable(QStringLiteral("python3")),
-                                   QStringLiteral("/usr/bin/python3")}) {
-    if (candidate.isEmpty()) {
-      continue;
-    }
-    QProcess probe;
-    probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-    if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit &&
-        probe.exitCode() == 0) {
-      return candidate;
-    }
-  }
-  return {};
 }
 
 // Every non-empty cell as openpyxl sees it: sheet, reference, openpyxl's type letter, value.
