@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <cstdio>
 #include <memory>
 
 #include <QSettings>
@@ -49,6 +50,15 @@ inline long peakMemoryKiB() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
+}
+
+// One row of the summary table that bench/run.sh prints after every program has run:
+// the figure, its target, what was measured and whether it meets the target.
+inline void reportFigure(const QString &figure, const QString &target, const QString &measured,
+                         bool meetsTarget) {
+  std::printf("FIGURE\t%s\t%s\t%s\t%s\n", qPrintable(figure), qPrintable(target),
+              qPrintable(measured), meetsTarget ? "pass" : "falls short");
+  std::fflush(stdout);
 }
 
 } // namespace BenchSupport
