@@ -5,7 +5,10 @@
 #include "calibration/calibration.h"
 #include "device/device.h"
 #include "models/measurementmodel.h"
+#include "models/measurementstatistics.h"
 #include "models/scalemodel.h"
+#include "models/tolerancelimits.h"
+#include "report/reportwriter.h"
 
 QUrl definesDocumentFor(qreal logicalDpi) {
   return QUrl(logicalDpi > 96.0 ? QStringLiteral("qrc:/qml/DefinesHighDpi.qml")
@@ -21,5 +24,8 @@ void registerQmlTypes(qreal logicalDpi) {
   qmlRegisterUncreatableType<MeasurementModel>(
       "com.tivor.device", 1, 0, "MeasurementModel", ownedByDevice);
   qmlRegisterUncreatableType<ScaleModel>("com.tivor.device", 1, 0, "ScaleModel", ownedByDevice);
+  qmlRegisterType<MeasurementStatistics>("com.tivor.report", 1, 0, "MeasurementStatistics");
+  qmlRegisterType<ToleranceLimits>("com.tivor.report", 1, 0, "ToleranceLimits");
+  qmlRegisterType<ReportWriter>("com.tivor.report", 1, 0, "ReportWriter");
   qmlRegisterSingletonType(definesDocumentFor(logicalDpi), "com.tivor.defines", 1, 0, "Defines");
 }

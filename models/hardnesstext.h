@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 // The one place where hardness becomes text, so the list, the average and the calibration log
@@ -13,5 +15,15 @@ QString ofMeasurement(double hardness);
 // A mean of shown rows: one decimal up to and including 100, none above. The boundary differs
 // from a single measurement's on purpose: a mean of exactly 100 reads "100.0".
 QString ofAverage(double mean);
+
+// A spread of hardness (standard deviation): two decimals.
+QString ofDeviation(double deviation);
+
+// A number as a setting or a typed limit keeps it: "." as decimal point, no needless digits.
+QString ofNumber(double value);
+
+// A number the user typed, with a decimal comma ("45,5") or point ("45.5"); nothing for an
+// empty text, one that is not a finite number, or one with group separators.
+std::optional<double> parseTyped(const QString& text);
 
 } // namespace HardnessText

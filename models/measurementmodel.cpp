@@ -100,6 +100,10 @@ double MeasurementModel::frequency(int index) const {
   return hasRow(index) ? shownMeasurement(index).frequency() : 0.0;
 }
 
+QString MeasurementModel::scale(int index) const {
+  return hasRow(index) ? shownMeasurement(index).scale() : QString();
+}
+
 QStringListModel* MeasurementModel::getScales() const {
   return m_scaleNamesModel;
 }

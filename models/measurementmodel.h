@@ -45,6 +45,8 @@ public:
   Q_INVOKABLE QDateTime dateTime(int index) const;
   Q_INVOKABLE double hardness(int index) const;
   Q_INVOKABLE double frequency(int index) const;
+  // The scale the shown row was measured in; empty outside the list.
+  Q_INVOKABLE QString scale(int index) const;
   // "All scales" first, then each scale name in the order it first arrived.
   Q_INVOKABLE QStringListModel* getScales() const;
   Q_INVOKABLE void setScaleFilter(const QString& scale);

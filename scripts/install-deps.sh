@@ -12,7 +12,7 @@ packages=(
   qml-module-qtquick-templates2 qml-module-qtcharts qml-module-qttest
   qml-module-qtqml-models2 qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings
   libxlsxwriter-dev libminizip-dev zlib1g-dev
-  python3 python3-openpyxl
+  python3 python3-openpyxl poppler-utils
   xvfb xauth x11-apps imagemagick fonts-dejavu-core socat
 )
 

@@ -1,0 +1,179 @@
+#include "models/measurementstatistics.h"
+
+#include "models/hardnesstext.h"
+#include "models/measurementmodel.h"
+#include "models/tolerancelimits.h"
+
+namespace {
+
+const QString kNoValue = QStringLiteral("—");
+
+} // namespace
+
+void MeasurementStatistics::Aggregate::add(const Row& row) {
+  if (row.hardness > 0.0)
+    values.add(row.hardness);
+  else
+    ++invalid;
+  if (row.outside)
+    ++outside;
+  ++scales[row.scale];
+}
+
+void MeasurementStatistics::Aggregate::remove(const Row& row) {
+  if (row.hardness > 0.0)
+    values.remove(row.hardness);
+  else
+    --invalid;
+  if (row.outside)
+    --outside;
+  const auto it = scales.find(row.scale);
+  if (it != scales.end() && --it.value() == 0)
+    scales.erase(it);
+}
+
+void MeasurementStatistics::Aggregate::clear() {
+  values.clear();
+  invalid = outside = 0;
+  scales.clear();
+}
+
+MeasurementStatistics::MeasurementStatistics(QObject* parent) : QObject(parent) {}
+
+void MeasurementStatistics::setModel(MeasurementModel* model) {
+  if (model == m_model)
+    return;
+  if (m_model)
+    m_model->disconnect(this);
+  m_model = model;
+  if (m_model) {
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &MeasurementStatistics::rowsInserted);
+    connect(m_model,
+            &QAbstractItemModel::rowsAboutToBeRemoved,
+            this,
+            &MeasurementStatistics::rowsAboutToBeRemoved);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &MeasurementStatistics::rowsChanged);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &MeasurementStatistics::rebuild);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &MeasurementStatistics::rebuild);
+  }
+  rebuild();
+  emit modelChanged();
+}
+
+void MeasurementStatistics::setLimits(ToleranceLimits* limits) {
+  if (limits == m_limits)
+    return;
+  if (m_limits)
+    m_limits->disconnect(this);
+  m_limits = limits;
+  if (m_limits)
+    connect(m_limits, &ToleranceLimits::limitsChanged, this, &MeasurementStatistics::rebuild);
+  rebuild();
+  emit limitsObjectChanged();
+}
+
+QString MeasurementStatistics::scale() const {
+  const auto& scales = covered().scales;
+  return scales.size() == 1 ? scales.constBegin().key() : QString();
+}
+
+QString MeasurementStatistics::meanText() const {
+  return count() > 0 ? HardnessText::ofAverage(mean()) : kNoValue;
+}
+
+QString MeasurementStatistics::deviationText() const {
+  return count() > 1 ? HardnessText::ofDeviation(standardDeviation()) : kNoValue;
+}
+
+QString MeasurementStatistics::minimumText() const {
+  return count() > 0 ? HardnessText::ofMeasurement(minimum()) : kNoValue;
+}
+
+QString MeasurementStatistics::maximumText() const {
+  return count() > 0 ? HardnessText::ofMeasurement(maximum()) : kNoValue;
+}
+
+QString MeasurementStatistics::rangeText() const {
+  return count() > 0 ? HardnessText::ofAverage(range()) : kNoValue;
+}
+
+bool MeasurementStatistics::isRowOutside(int row) const {
+  return row >= 0 && row < int(m_rows.size()) && m_rows[row].outside;
+}
+
+MeasurementStatistics::Row MeasurementStatistics::readRow(int row) const {
+  Row r;
+  r.hardness = m_model->hardness(row);
+  r.checked = m_model->data(m_model->index(row, 0), MeasurementModel::CheckedRole).toBool();
+  r.scale = m_model->scale(row);
+  r.outside = m_limits && m_limits->isOutside(r.scale, r.hardness);
+  return r;
+}
+
+void MeasurementStatistics::addRow(const Row& row) {
+  m_all.add(row);
+  if (row.checked)
+    m_ticked.add(row);
+}
+
+void MeasurementStatistics::removeRow(const Row& row) {
+  m_all.remove(row);
+  if (row.checked)
+    m_ticked.remove(row);
+}
+
+void MeasurementStatistics::rebuild() {
+  m_rows.clear();
+  m_all.clear();
+  m_ticked.clear();
+  const int rows = m_model ? m_model->rowCount() : 0;
+  m_rows.reserve(rows);
+  for (int r = 0; r < rows; ++r) {
+    m_rows.push_back(readRow(r));
+    addRow(m_rows.back());
+  }
+  emit changed();
+}
+
+void MeasurementStatistics::rowsInserted(const QModelIndex&, int first, int last) {
+  if (first < 0 || last < first || first > int(m_rows.size()))
+    return rebuild();
+  std::vector<Row> added;
+  added.reserve(last - first + 1);
+  for (int r = first; r <= last; ++r) {
+    added.push_back(readRow(r));
+    addRow(added.back());
+  }
+  m_rows.insert(m_rows.begin() + first, added.begin(), added.end());
+  emit changed();
+}
+
+void MeasurementStatistics::rowsAboutToBeRemoved(const QModelIndex&, int first, int last) {
+  if (first < 0 || last < first || last >= int(m_rows.size()))
+    return; // the layout change or reset that follows reads the model again
+  for (int r = first; r <= last; ++r)
+    removeRow(m_rows[r]);
+  m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+  emit changed();
+}
+
+void MeasurementStatistics::rowsChanged(const QModelIndex& topLeft,
+                                        const QModelIndex& bottomRight) {
+  const int first = qMax(0, topLeft.row());
+  const int last = qMin(bottomRight.row(), int(m_rows.size()) - 1);
+  bool any = false;
+  for (int r = first; r <= last; ++r) {
+    // Renumbering after a removal notifies every row below; most of them are unchanged.
+    const bool checked =
+        m_model->data(m_model->index(r, 0), MeasurementModel::CheckedRole).toBool();
+    const double hardness = m_model->hardness(r);
+    if (checked == m_rows[r].checked && hardness == m_rows[r].hardness)
+      continue;
+    removeRow(m_rows[r]);
+    m_rows[r] = readRow(r);
+    addRow(m_rows[r]);
+    any = true;
+  }
+  if (any)
+    emit changed();
+}

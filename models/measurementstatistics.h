@@ -1,0 +1,113 @@
+#pragma once
+
+#include <vector>
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "models/runningstatistics.h"
+
+class MeasurementModel;
+class ToleranceLimits;
+class QModelIndex;
+
+// The figures of a measurement list that the statistics panel and the report show: count,
+// mean, standard deviation, minimum, maximum and range, with the rows outside the tolerance
+// limits and those without a valid result counted apart.
+//
+// They cover the ticked rows while any row is ticked, and every shown row otherwise. They
+// follow the model's own notifications row by row; only a reset or a layout change of the
+// whole model (a filter change, a memory read) reads it again.
+class MeasurementStatistics : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(MeasurementModel* model READ model WRITE setModel NOTIFY modelChanged)
+  Q_PROPERTY(ToleranceLimits* limits READ limits WRITE setLimits NOTIFY limitsObjectChanged)
+  Q_PROPERTY(bool selectionOnly READ selectionOnly NOTIFY changed)
+  Q_PROPERTY(int rowCount READ rowCount NOTIFY changed)
+  Q_PROPERTY(int count READ count NOTIFY changed)
+  Q_PROPERTY(int invalidCount READ invalidCount NOTIFY changed)
+  Q_PROPERTY(int outsideCount READ outsideCount NOTIFY changed)
+  Q_PROPERTY(QString scale READ scale NOTIFY changed)
+  Q_PROPERTY(double mean READ mean NOTIFY changed)
+  Q_PROPERTY(double standardDeviation READ standardDeviation NOTIFY changed)
+  Q_PROPERTY(double minimum READ minimum NOTIFY changed)
+  Q_PROPERTY(double maximum READ maximum NOTIFY changed)
+  Q_PROPERTY(double range READ range NOTIFY changed)
+  Q_PROPERTY(QString meanText READ meanText NOTIFY changed)
+  Q_PROPERTY(QString deviationText READ deviationText NOTIFY changed)
+  Q_PROPERTY(QString minimumText READ minimumText NOTIFY changed)
+  Q_PROPERTY(QString maximumText READ maximumText NOTIFY changed)
+  Q_PROPERTY(QString rangeText READ rangeText NOTIFY changed)
+
+public:
+  explicit MeasurementStatistics(QObject* parent = nullptr);
+
+  MeasurementModel* model() const { return m_model; }
+  void setModel(MeasurementModel* model);
+  ToleranceLimits* limits() const { return m_limits; }
+  void setLimits(ToleranceLimits* limits);
+
+  bool selectionOnly() const { return m_ticked.rows() > 0; }
+  // Rows covered, with and without a valid result.
+  int rowCount() const { return covered().rows(); }
+  // Rows with a valid result (hardness above 0): the ones the figures are taken over.
+  int count() const { return covered().values.count(); }
+  int invalidCount() const { return covered().invalid; }
+  int outsideCount() const { return covered().outside; }
+  // The one scale of the covered rows; empty when they mix scales or there are none.
+  QString scale() const;
+  double mean() const { return covered().values.mean(); }
+  double standardDeviation() const { return covered().values.standardDeviation(); }
+  double minimum() const { return covered().values.minimum(); }
+  double maximum() const { return covered().values.maximum(); }
+  double range() const { return maximum() - minimum(); }
+  // "—" where a figure has no value: no valid rows, or a deviation of a single row.
+  QString meanText() const;
+  QString deviationText() const;
+  QString minimumText() const;
+  QString maximumText() const;
+  QString rangeText() const;
+
+  // Whether a shown row lies outside its scale's limits (for the list and the chart).
+  Q_INVOKABLE bool isRowOutside(int row) const;
+
+signals:
+  void modelChanged();
+  void limitsObjectChanged();
+  void changed();
+
+private:
+  struct Row {
+    double hardness = 0.0;
+    bool checked = false;
+    bool outside = false;
+    QString scale;
+  };
+  struct Aggregate {
+    RunningStatistics values; // valid results only
+    int invalid = 0;
+    int outside = 0;
+    QHash<QString, int> scales;
+    int rows() const { return values.count() + invalid; }
+    void add(const Row& row);
+    void remove(const Row& row);
+    void clear();
+  };
+
+  const Aggregate& covered() const { return selectionOnly() ? m_ticked : m_all; }
+  Row readRow(int row) const;
+  void addRow(const Row& row);
+  void removeRow(const Row& row);
+  void rebuild();
+  void rowsInserted(const QModelIndex& parent, int first, int last);
+  void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
+  void rowsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
+
+  QPointer<MeasurementModel> m_model;
+  QPointer<ToleranceLimits> m_limits;
+  std::vector<Row> m_rows; // a copy of what each shown row held when last seen
+  Aggregate m_all;
+  Aggregate m_ticked;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include "report/reportcontent.h"
+
+class MeasurementModel;
+class ToleranceLimits;
+
+// Writes the inspection report of the measurement list: an A4 PDF for people, a CSV for
+// spreadsheets. Reports results only; the interface shows them.
+class ReportWriter : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(QString errorString READ errorString NOTIFY errorStringChanged)
+
+public:
+  explicit ReportWriter(QObject* parent = nullptr);
+
+  // Asks for a file in the documents folder and writes the report there, PDF or CSV by the
+  // filter chosen. False when cancelled (errorString empty) or when writing failed.
+  Q_INVOKABLE bool saveReport(MeasurementModel* model,
+                              ToleranceLimits* limits,
+                              const QString& deviceId,
+                              const QString& filter,
+                              const QVariant& chartImage);
+  // The same without the dialog: the file's suffix (.pdf or .csv) chooses the kind.
+  Q_INVOKABLE bool writeReport(const QString& fileName,
+                               MeasurementModel* model,
+                               ToleranceLimits* limits,
+                               const QString& deviceId,
+                               const QString& filter,
+                               const QVariant& chartImage);
+
+  QString errorString() const { return m_errorString; }
+
+  // The two kinds, usable without an object.
+  static bool writeCsv(const QString& fileName, const ReportContent& content, QString* error);
+  static bool writePdf(const QString& fileName, const ReportContent& content, QString* error);
+
+signals:
+  void errorStringChanged();
+
+private:
+  void setErrorString(const QString& text);
+
+  QString m_errorString;
+};
