@@ -101,6 +101,11 @@ bool MeasurementStatistics::isRowOutside(int row) const {
   return row >= 0 && row < int(m_rows.size()) && m_rows[row].outside;
 }
 
+void MeasurementStatistics::announce() {
+  ++m_revision;
+  emit changed();
+}
+
 MeasurementStatistics::Row MeasurementStatistics::readRow(int row) const {
   Row r;
   r.hardness = m_model->hardness(row);
@@ -132,7 +137,7 @@ void MeasurementStatistics::rebuild() {
     m_rows.push_back(readRow(r));
     addRow(m_rows.back());
   }
-  emit changed();
+  announce();
 }
 
 void MeasurementStatistics::rowsInserted(const QModelIndex&, int first, int last) {
@@ -145,7 +150,7 @@ void MeasurementStatistics::rowsInserted(const QModelIndex&, int first, int last
     addRow(added.back());
   }
   m_rows.insert(m_rows.begin() + first, added.begin(), added.end());
-  emit changed();
+  announce();
 }
 
 void MeasurementStatistics::rowsAboutToBeRemoved(const QModelIndex&, int first, int last) {
@@ -154,7 +159,7 @@ void MeasurementStatistics::rowsAboutToBeRemoved(const QModelIndex&, int first, 
   for (int r = first; r <= last; ++r)
     removeRow(m_rows[r]);
   m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
-  emit changed();
+  announce();
 }
 
 void MeasurementStatistics::rowsChanged(const QModelIndex& topLeft,
@@ -175,5 +180,5 @@ void MeasurementStatistics::rowsChanged(const QModelIndex& topLeft,
     any = true;
   }
   if (any)
-    emit changed();
+    announce();
 }

@@ -24,6 +24,8 @@ class MeasurementStatistics : public QObject {
   Q_OBJECT
   Q_PROPERTY(MeasurementModel* model READ model WRITE setModel NOTIFY modelChanged)
   Q_PROPERTY(ToleranceLimits* limits READ limits WRITE setLimits NOTIFY limitsObjectChanged)
+  // Grows with every change: a binding that calls isRowOutside() names it to be re-evaluated.
+  Q_PROPERTY(int revision READ revision NOTIFY changed)
   Q_PROPERTY(bool selectionOnly READ selectionOnly NOTIFY changed)
   Q_PROPERTY(int rowCount READ rowCount NOTIFY changed)
   Q_PROPERTY(int count READ count NOTIFY changed)
@@ -49,6 +51,7 @@ public:
   ToleranceLimits* limits() const { return m_limits; }
   void setLimits(ToleranceLimits* limits);
 
+  int revision() const { return m_revision; }
   bool selectionOnly() const { return m_ticked.rows() > 0; }
   // Rows covered, with and without a valid result.
   int rowCount() const { return covered().rows(); }
@@ -101,6 +104,7 @@ private:
   void addRow(const Row& row);
   void removeRow(const Row& row);
   void rebuild();
+  void announce();
   void rowsInserted(const QModelIndex& parent, int first, int last);
   void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
   void rowsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
@@ -110,4 +114,5 @@ private:
   std::vector<Row> m_rows; // a copy of what each shown row held when last seen
   Aggregate m_all;
   Aggregate m_ticked;
+  int m_revision = 0;
 };

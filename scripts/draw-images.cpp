@@ -119,6 +119,28 @@ void folder(QPainter& p) {
   p.drawPath(front);
 }
 
+// Report: a sheet with a turned-down corner, a few lines of text and a small bar chart.
+void report(QPainter& p) {
+  p.setPen(whiteLine());
+  QPainterPath sheet;
+  sheet.moveTo(3.5, 1.5);
+  sheet.lineTo(12.5, 1.5);
+  sheet.lineTo(16.5, 5.5);
+  sheet.lineTo(16.5, 18.5);
+  sheet.lineTo(3.5, 18.5);
+  sheet.closeSubpath();
+  p.drawPath(sheet);
+  p.drawPolyline(points({{12.5, 1.5}, {12.5, 5.5}, {16.5, 5.5}}));
+  p.setPen(whiteLine(1.2));
+  p.drawLine(QPointF(6, 5), QPointF(10, 5));
+  p.drawLine(QPointF(6, 8), QPointF(14, 8));
+  p.setPen(Qt::NoPen);
+  p.setBrush(white);
+  p.drawRect(QRectF(6, 12.5, 1.8, 3.5));
+  p.drawRect(QRectF(9.1, 10.5, 1.8, 5.5));
+  p.drawRect(QRectF(12.2, 13.5, 1.8, 2.5));
+}
+
 void gear(QPainter& p) {
   const QPointF centre(10, 10.5);
   const int teeth = 8;
@@ -351,6 +373,7 @@ int main(int argc, char* argv[]) {
   ok &= draw("disket.png", 20, 20, disket);
   ok &= draw("folder.png", 27, 20, folder);
   ok &= draw("gear.png", 20, 21, gear);
+  ok &= draw("report.png", 20, 20, report);
   ok &= draw("close.png", 21, 21, closeCross);
   ok &= draw("weight.png", 11, 15, weight);
   ok &= draw("warning.png", 41, 36, warning);

@@ -11,7 +11,7 @@ g++ -std=c++17 -O1 -fPIC -o "$work/draw-images" "$root/scripts/draw-images.cpp" 
   $(pkg-config --cflags --libs Qt5Gui)
 QT_QPA_PLATFORM=offscreen "$work/draw-images" "$work"
 
-for f in TIVOR download disket folder gear close weight warning arrow cross clock-base splash brenmo; do
+for f in TIVOR download disket folder gear report close weight warning arrow cross clock-base splash brenmo; do
   cp "$work/$f.png" "$root/images/$f.png"
 done
 convert "$work/brenmo-16.png" "$work/brenmo.png" "$work/brenmo-48.png" "$work/brenmo-256.png" \
