@@ -1,0 +1,188 @@
+import QtQuick 2.7
+import QtQuick.Controls 1.4
+import QtQuick.Controls.Styles 1.4
+import com.tivor.defines 1.0
+import "../components/"
+
+// The figures of the shown (or ticked) rows and the tolerance limits of one scale, opened from
+// the chart's average box. Limits are applied with their own button; OK only closes.
+RedModalFrame {
+    id: panel
+
+    property var statistics
+    property var limits
+    // The scales the limits can be set for: the list's scale names without "all scales".
+    property var scaleNames: []
+    readonly property string limitScale: scaleCombo.currentText
+
+    // The scale to edit first: the one the figures belong to, or the first one known.
+    function chooseScale() {
+        var index = statistics && statistics.scale !== "" ? scaleNames.indexOf(statistics.scale) : -1
+        scaleCombo.currentIndex = index >= 0 ? index : 0
+        loadLimits()
+    }
+
+    function loadLimits() {
+        limitsMessage.text = ""
+        lowerField.text = limits && limitScale !== "" ? limits.lowerText(limitScale) : ""
+        upperField.text = limits && limitScale !== "" ? limits.upperText(limitScale) : ""
+    }
+
+    function applyLimits() {
+        if (!limits || limitScale === "")
+            return false
+        var applied = limits.setLimits(limitScale, lowerField.text, upperField.text)
+        limitsMessage.text = applied ? qsTr("Допуск сохранён.")
+                                     : qsTr("Введите числа; нижняя граница не выше верхней.")
+        limitsMessage.color = applied ? "#4b4b4b" : Defines.baseColor
+        return applied
+    }
+
+    function coveredText() {
+        if (!statistics)
+            return ""
+        var rows = statistics.selectionOnly ? qsTr("выделенные строки") : qsTr("все строки списка")
+        var scale = statistics.scale !== "" ? statistics.scale
+                                            : (statistics.rowCount > 0 ? qsTr("разные шкалы") : "—")
+        return rows + ", " + scale
+    }
+
+    panelWidth: Defines.dialogWidth
+    panelHeight: Defines.dialogHeight * 2.3
+    cancelEnable: false
+    onVisibleChanged: if (visible) chooseScale()
+
+    Text {
+        id: title
+        x: 20
+        y: 15
+        text: qsTr("СТАТИСТИКА")
+        color: Defines.baseColor
+        font.pixelSize: Defines.baseFontSize + 5
+        font.bold: true
+    }
+
+    Text {
+        id: covered
+        objectName: "covered"
+        anchors.left: title.left
+        anchors.top: title.bottom
+        anchors.topMargin: 4
+        width: parent.width - 40
+        text: panel.coveredText()
+        color: "#4b4b4b"
+        font.pixelSize: Defines.baseFontSize
+        elide: Text.ElideRight
+    }
+
+    Grid {
+        id: figures
+        objectName: "figures"
+        anchors.left: title.left
+        anchors.top: covered.bottom
+        anchors.topMargin: 12
+        columns: 4
+        columnSpacing: 14
+        rowSpacing: 6
+
+        property var rows: statistics ? [
+            [qsTr("Измерений"), statistics.count + (statistics.invalidCount > 0
+                                 ? " (+" + statistics.invalidCount + " ERR)" : "")],
+            [qsTr("Среднее"), statistics.meanText],
+            [qsTr("Ст. отклонение"), statistics.deviationText],
+            [qsTr("Размах"), statistics.rangeText],
+            [qsTr("Минимум"), statistics.minimumText],
+            [qsTr("Максимум"), statistics.maximumText],
+            [qsTr("Вне допуска"), statistics.outsideCount],
+            ["", ""]
+        ] : []
+
+        Repeater {
+            model: figures.rows.length * 2
+            Text {
+                readonly property var cell: figures.rows[Math.floor(index / 2)]
+                readonly property bool isValue: index % 2 === 1
+                text: isValue ? String(cell[1]) : cell[0] + (cell[0] !== "" ? ":" : "")
+                width: isValue ? 70 : 110
+                color: isValue && cell[0] === qsTr("Вне допуска") && Number(cell[1]) > 0
+                       ? Defines.baseColor : "black"
+                font.pixelSize: Defines.baseFontSize + 1
+                font.bold: isValue
+                elide: Text.ElideRight
+            }
+        }
+    }
+
+    RedLine {
+        id: rule
+        anchors.top: figures.bottom
+        anchors.topMargin: 14
+    }
+
+    Text {
+        id: limitsTitle
+        anchors.left: title.left
+        anchors.top: rule.bottom
+        anchors.topMargin: 12
+        text: qsTr("ДОПУСК ШКАЛЫ")
+        color: Defines.baseColor
+        font.pixelSize: Defines.baseFontSize + 1
+        font.bold: true
+    }
+
+    RedComboBox {
+        id: scaleCombo
+        objectName: "scaleCombo"
+        anchors.left: limitsTitle.right
+        anchors.leftMargin: 12
+        anchors.verticalCenter: limitsTitle.verticalCenter
+        width: 120
+        model: panel.scaleNames
+        onActivated: panel.loadLimits()
+    }
+
+    Row {
+        id: limitFields
+        anchors.left: title.left
+        anchors.top: scaleCombo.bottom
+        anchors.topMargin: 12
+        spacing: 8
+
+        Text {
+            anchors.verticalCenter: parent.verticalCenter
+            text: qsTr("от")
+            font.pixelSize: Defines.baseFontSize + 1
+        }
+        LimitField {
+            id: lowerField
+            objectName: "lowerField"
+        }
+        Text {
+            anchors.verticalCenter: parent.verticalCenter
+            text: qsTr("до")
+            font.pixelSize: Defines.baseFontSize + 1
+        }
+        LimitField {
+            id: upperField
+            objectName: "upperField"
+        }
+        RedButton {
+            objectName: "applyLimits"
+            anchors.verticalCenter: parent.verticalCenter
+            text: qsTr("ПРИМЕНИТЬ")
+            enabled: panel.limitScale !== ""
+            onClicked: panel.applyLimits()
+        }
+    }
+
+    Text {
+        id: limitsMessage
+        objectName: "limitsMessage"
+        anchors.left: title.left
+        anchors.top: limitFields.bottom
+        anchors.topMargin: 6
+        width: parent.width - 40
+        font.pixelSize: Defines.baseFontSize
+        wrapMode: Text.WordWrap
+    }
+}
