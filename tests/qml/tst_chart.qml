@@ -133,6 +133,39 @@ Item {
             compare(x.max, 1000)
         }
 
+        function test_zoomingOutReachesTheWholeTableAtAnyLength() {
+            fakeModel.fill(3000, "50.0", 45, 55)
+            chart.updateAxis()
+            var x = axis("axisX")
+            compare(x.max, 5120, "a fitted view shows every row")
+            var area = findChild(chart, "navigation")
+            for (var i = 0; i < 12; ++i)
+                mouseWheel(area, 20, 20, 0, 120)
+            verify(x.max - x.min <= 10)
+            for (i = 0; i < 20; ++i)
+                mouseWheel(area, 20, 20, 0, -120)
+            compare(x.min, 0)
+            verify(x.max >= 3000, "max " + x.max)
+        }
+
+        function test_panningNeverShowsNumbersBelowZero() {
+            var x = axis("axisX")
+            x.max = 21
+            x.min = 1
+            var area = findChild(chart, "navigation")
+            area.forceActiveFocus()
+            keyClick(Qt.Key_Left)
+            compare(x.min, 0)
+            compare(x.max, 20)
+            x.max = 42
+            x.min = 2
+            mousePress(area, 100, 50)
+            mouseMove(area, 100 + area.scrollFactor + 2, 50)
+            mouseRelease(area, 100 + area.scrollFactor + 2, 50)
+            compare(x.min, 0)
+            compare(x.max, 40)
+        }
+
         function test_arrowKeysPanByATenthAndStopBelowOne() {
             var x = axis("axisX")
             x.min = 0
