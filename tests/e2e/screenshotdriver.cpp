@@ -8,13 +8,19 @@
 #include <QImage>
 #include <QPainter>
 #include <QQuickWindow>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
 #include <initializer_list>
 
 #include "apphost.h"
+#include "device/device.h"
+#include "files/measurementworkbook.h"
+#include "models/measurementmodel.h"
 #include "simulator/testersimulator.h"
+
+#include <cmath>
 
 namespace {
 
@@ -41,6 +47,39 @@ void measure(TesterSimulator& sim, int count) {
     sim.measure(sim.randomFrequency());
     QTest::qWait(150);
   }
+}
+
+// A long day on one scale: a slow drift, a little scatter, and now and then a bad reading
+// (0, shown as ERR) or a hard spot, which the whole-table view must still show.
+QList<Measurement> longSeries(int rows) {
+  QList<Measurement> records;
+  const QDateTime start(QDate(2026, 3, 2), QTime(7, 0));
+  for (int i = 0; i < rows; ++i) {
+    double hardness = 45.0 + 4.0 * std::sin(i / 1500.0) + ((i * 7919) % 41 - 20) / 10.0;
+    if (i % 2731 == 1000)
+      hardness = 0.0;
+    else if (i % 4099 == 2000)
+      hardness = 63.5;
+    records.append(
+        Measurement(start.addSecs(i * 4), "HRC", std::round(hardness * 10) / 10, 0.0, 1.0));
+  }
+  return records;
+}
+
+// A table of 20,000 rows opened from a workbook, as the whole table and zoomed in.
+bool shootLongTable(const AppHost& host, const QString& whole, const QString& zoomed) {
+  QTemporaryDir dir;
+  const QString fileName = dir.filePath(QStringLiteral("long.xlsx"));
+  if (!writeMeasurementWorkbook(fileName, longSeries(20000)))
+    return false;
+  host.device()->measures()->openFromXlsx(fileName);
+  QObject* graph = host.find(QStringLiteral("graph"));
+  QMetaObject::invokeMethod(graph, "updateAxis");
+  bool ok = shoot(host, {"appWindow"}, whole);
+  QMetaObject::invokeMethod(
+      graph, "setHorizontalRange", Q_ARG(QVariant, 9980.0), Q_ARG(QVariant, 10040.0));
+  ok = shoot(host, {"appWindow"}, zoomed) && ok;
+  return ok;
 }
 
 } // namespace
@@ -90,6 +129,10 @@ int main(int argc, char** argv) {
 
   host.window("warningDialog")->setVisible(true);
   ok = shoot(host, {"appWindow", "warningDialog"}, file("warning")) && ok;
+  host.window("warningDialog")->setVisible(false);
+
+  QMetaObject::invokeMethod(host.find(QStringLiteral("mainMenu")), "calibButtonClicked");
+  ok = shootLongTable(host, file("chart-20000-whole"), file("chart-20000-zoomed")) && ok;
 
   const QStringList warnings = host.warnings();
   for (const QString& warning : warnings)

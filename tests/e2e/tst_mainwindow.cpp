@@ -50,6 +50,7 @@ private slots:
   void liveMeasurementsReplaceThenExtendTheTable();
   void applyingSettingsSendsTheClockTheChangedScalesAndTheMask();
   void settingsStartFromTheComputersClockWhenTheTesterGivesNoTime();
+  void escapeClosesTheSettingsAlsoAfterAScaleFieldHadTheFocus();
   void calibrationWritesTheFittedConstantsToTheTester();
   void withoutATesterTheWindowWarnsAndKeepsItsPlaceholder();
 
@@ -236,6 +237,23 @@ void MainWindowEndToEnd::settingsStartFromTheComputersClockWhenTheTesterGivesNoT
                                     Q_RETURN_ARG(QVariant, start),
                                     Q_ARG(QVariant, QVariant(testerTime))));
   QCOMPARE(start.toDateTime(), testerTime);
+}
+
+void MainWindowEndToEnd::escapeClosesTheSettingsAlsoAfterAScaleFieldHadTheFocus() {
+  QVERIFY(QMetaObject::invokeMethod(host.root(), "openSettings"));
+  QQuickWindow* settings = host.window("settings");
+  QVERIFY(settings->isVisible());
+  QTRY_VERIFY(settings->isActive());
+  host.find(QStringLiteral("tabView"), "settings")->setProperty("currentIndex", 1);
+  auto* field = qobject_cast<QQuickItem*>(host.find(QStringLiteral("newScaleName"), "settings"));
+  QVERIFY(field);
+  field->forceActiveFocus();
+  QTRY_VERIFY(field->hasActiveFocus());
+  QTest::keyClick(settings, Qt::Key_Tab); // on to the next field, as a user would
+  // Back to the clock tab: the field that had the focus is hidden with its tab.
+  host.find(QStringLiteral("tabView"), "settings")->setProperty("currentIndex", 0);
+  QTest::keyClick(settings, Qt::Key_Escape);
+  QTRY_VERIFY(!settings->isVisible());
 }
 
 double MainWindowEndToEnd::meanFrequency(MeasurementModel* model) const {
