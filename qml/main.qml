@@ -95,14 +95,15 @@ QtObject {
             // Inside the plot, clear of its top line, also where the high-DPI axis labels push
             // the plot further in than the designed 35 pixels.
             anchors.right: graph.right
-            anchors.rightMargin: Math.max(35, graph.width - graph.plotArea.x
-                                              - graph.plotArea.width + 8)
+            // Whole pixels, or the software renderer drops the right and bottom border.
+            anchors.rightMargin: Math.max(35, Math.round(graph.width - graph.plotArea.x
+                                                         - graph.plotArea.width + 8))
             anchors.top: graph.top
-            anchors.topMargin: Math.max(35, graph.plotArea.y + 8)
+            anchors.topMargin: Math.max(35, Math.round(graph.plotArea.y + 8))
             // At least 150 x 30, larger when a wide font or the high-DPI size needs it.
-            width: Math.max(150, Math.max(averageText.implicitWidth,
-                                          averageCalibText.implicitWidth) + 16)
-            height: Math.max(30, averageText.implicitHeight + 10)
+            width: Math.max(150, Math.ceil(Math.max(averageText.implicitWidth,
+                                                    averageCalibText.implicitWidth) + 16))
+            height: Math.max(30, Math.ceil(averageText.implicitHeight + 10))
             color: "white"
             border.width: 1
             border.color: "#BFBFBF"

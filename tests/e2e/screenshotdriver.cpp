@@ -2,7 +2,7 @@
 // picture of each: scripts/screenshots.sh runs it under Xvfb. Modal windows are drawn over
 // the main window as the screen would show them.
 //
-// brenmo-screenshots OUTPUT_DIR [FILE_PREFIX]
+// brenmo-screenshots OUTPUT_DIR [FILE_PREFIX [main]]: with "main", the main window only.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -110,6 +110,8 @@ int main(int argc, char** argv) {
   QQuickWindow* main = host.window("appWindow");
   ok = QTest::qWaitFor([main] { return main->isVisible(); }, 6000) && ok;
   ok = shoot(host, {"appWindow"}, file("main-window")) && ok;
+  if (args.value(3) == QLatin1String("main"))
+    return ok ? 0 : 1;
 
   QMetaObject::invokeMethod(host.root(), "openSettings");
   ok = shoot(host, {"appWindow", "settings"}, file("settings-clock")) && ok;
