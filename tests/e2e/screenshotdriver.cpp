@@ -24,7 +24,10 @@
 
 namespace {
 
-bool shoot(const AppHost& host, std::initializer_list<const char*> windows, const QString& path) {
+bool shoot(const AppHost& host,
+           std::initializer_list<const char*> windows,
+           const QString& path,
+           QQuickWindow* over = nullptr) {
   QQuickWindow* main = host.window(*windows.begin());
   if (!main || !QTest::qWaitForWindowExposed(main))
     return false;
@@ -36,6 +39,8 @@ bool shoot(const AppHost& host, std::initializer_list<const char*> windows, cons
     if (window != main && window->isVisible())
       painter.drawImage(window->position() - main->position(), window->grabWindow());
   }
+  if (over && over->isVisible())
+    painter.drawImage(over->position() - main->position(), over->grabWindow());
   painter.end();
   const bool saved = picture.save(path);
   std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
@@ -124,7 +129,13 @@ int main(int argc, char** argv) {
   measure(sim, 5);
   if (QObject* hardness = host.find(QStringLiteral("hardnessDialog"))) {
     hardness->setProperty("text", QStringLiteral("45,5"));
-    QMetaObject::invokeMethod(hardness, "accepted");
+    hardness->setProperty("visible", true);
+    ok = shoot(host,
+               {"appWindow"},
+               file("calibration-hardness"),
+               qobject_cast<QQuickWindow*>(hardness)) &&
+         ok;
+    QMetaObject::invokeMethod(hardness, "accept"); // as OK does: answers and hides
   }
   measure(sim, 4);
   ok = shoot(host, {"appWindow"}, file("calibration")) && ok;
