@@ -82,7 +82,7 @@ bool shootLongTable(const AppHost& host, const QString& whole, const QString& zo
   QMetaObject::invokeMethod(graph, "updateAxis");
   bool ok = shoot(host, {"appWindow"}, whole);
   QMetaObject::invokeMethod(
-      graph, "setHorizontalRange", Q_ARG(QVariant, 9980.0), Q_ARG(QVariant, 10040.0));
+      graph, "setHorizontalRange", Q_ARG(QVariant, 9990.0), Q_ARG(QVariant, 10020.0));
   ok = shoot(host, {"appWindow"}, zoomed) && ok;
   return ok;
 }
