@@ -93,11 +93,16 @@ int startup() {
     return 1;
   const double loaded = ms(sinceStart.nsecsElapsed());
   QQuickWindow* main = host.window("appWindow");
+  double splashEnded = 0;
+  QObject::connect(host.window("splashWindow"), &QWindow::visibleChanged, [&] {
+    splashEnded = ms(sinceStart.nsecsElapsed()) - 2000.0;
+  });
   QSignalSpy swapped(main, &QQuickWindow::frameSwapped);
   // The splash's own two seconds pass as designed; what is measured is everything else.
   if (!swapped.wait(15000))
     return 1;
   const double shown = ms(sinceStart.nsecsElapsed()) - 2000.0;
+  std::printf("  the splash ended after %.0f ms + 2 s\n", splashEnded);
   std::printf("  main document loaded after %.0f ms, main window drawn after %.0f ms + 2 s\n",
               loaded,
               shown);
@@ -122,7 +127,12 @@ int connect(int records) {
   QElapsedTimer clock;
   const double cpuBefore = BenchSupport::cpuMilliseconds();
   clock.start();
-  if (!showMainWindow(host) || !waitForFrame(main))
+  // The connection starts once the main window is drawn and ends with the wait box hidden.
+  QQuickWindow* wait = host.window("waitDialog");
+  if (!showMainWindow(host) ||
+      !QTest::qWaitFor([&] { return table->rowCount() == records && !wait->isVisible(); },
+                       120000) ||
+      !waitForFrame(main))
     return 1;
   const double wall = ms(clock.nsecsElapsed());
   const double cpu = BenchSupport::cpuMilliseconds() - cpuBefore;

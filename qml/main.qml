@@ -174,9 +174,23 @@ QtObject {
     }
 
     property Splash splashWindow: Splash {
+        // The connection waits for the main window's first frame: it blocks for the settling
+        // pause and the memory read, and the window would stay undrawn until it ends.
         onTimeout: {
+            app.connectOnceDrawn = true
             app.appWindow.visible = true
-            app.connectToDevice()
+        }
+    }
+
+    property bool connectOnceDrawn: false
+
+    property Connections firstFrame: Connections {
+        target: root
+        function onFrameSwapped() {
+            if (!app.connectOnceDrawn)
+                return
+            app.connectOnceDrawn = false
+            Qt.callLater(app.connectToDevice)
         }
     }
 

@@ -114,6 +114,12 @@ int main(int argc, char** argv) {
   bool ok = shoot(host, {"splashWindow"}, file("splash"));
   QQuickWindow* main = host.window("appWindow");
   ok = QTest::qWaitFor([main] { return main->isVisible(); }, 6000) && ok;
+  // The connection follows the main window's first frame.
+  QQuickWindow* wait = host.window("waitDialog");
+  ok = QTest::qWaitFor(
+           [&] { return host.device()->measures()->rowCount() == 14 && !wait->isVisible(); },
+           10000) &&
+       ok;
   ok = shoot(host, {"appWindow"}, file("main-window")) && ok;
   if (args.value(3) == QLatin1String("main"))
     return ok ? 0 : 1;

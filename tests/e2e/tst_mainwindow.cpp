@@ -134,6 +134,9 @@ void MainWindowEndToEnd::splashTimeoutConnectsReadsTheMemoryAndTheScales() {
 
   QTRY_VERIFY_WITH_TIMEOUT(main->isVisible(), 5000);
   QVERIFY(!host.window("splashWindow")->isVisible());
+  // The connection follows the main window's first frame.
+  QTRY_COMPARE_WITH_TIMEOUT(device->measures()->rowCount(), 5, 5000);
+  QTRY_VERIFY_WITH_TIMEOUT(!host.window("waitDialog")->isVisible(), 10000);
 
   const QByteArray sent = sim.received();
   QVERIFY(sent.startsWith("readdata\n"));
@@ -331,7 +334,7 @@ void MainWindowEndToEnd::withoutATesterTheWindowWarnsAndKeepsItsPlaceholder() {
   QQuickWindow* main = alone.window("appWindow");
   QTRY_VERIFY_WITH_TIMEOUT(main->isVisible(), 5000);
 
-  QVERIFY(alone.window("warningDialog")->isVisible());
+  QTRY_VERIFY_WITH_TIMEOUT(alone.window("warningDialog")->isVisible(), 5000);
   QVERIFY(!alone.window("waitDialog")->isVisible());
   QCOMPARE(alone.find("mainMenu")->property("devNumber").toString(),
            QStringLiteral("BRENMO #XXXXX"));
