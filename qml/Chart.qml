@@ -109,6 +109,7 @@ Item {
 
     ChartView {
         id: chartView
+        objectName: "chartView"
 
         anchors.fill: parent
         legend.visible: false

@@ -166,6 +166,24 @@ Item {
             compare(x.max, 40)
         }
 
+        // Markers side by side would otherwise leave no place to grab.
+        function test_theWheelStillZoomsWithThePointerOnAMarker() {
+            fakeModel.fill(5, "50.0", 45, 55)
+            chart.updateAxis()
+            var view = findChild(chart, "chartView")
+            var scatter = chart.points.markers
+            tryVerify(function() { return scatter.count === 5 })
+            var spot = view.mapToPosition(Qt.point(3, 0), scatter)
+            var area = findChild(chart, "navigation")
+            var local = area.mapFromItem(view, spot.x, spot.y - 1)
+            mouseMove(area, local.x - 20, local.y)
+            mouseMove(area, local.x, local.y)
+            wait(50)
+            compare(axis("axisX").max, 10)
+            mouseWheel(area, local.x, local.y, 0, 120)
+            compare(axis("axisX").max, 5)
+        }
+
         function test_arrowKeysPanByATenthAndStopBelowOne() {
             var x = axis("axisX")
             x.min = 0
