@@ -143,6 +143,22 @@ void LargeTableEndToEnd::aWorkbookAndTheBulkActionsRedrawTheChartOnceEach() {
   QCOMPARE(added->count(), 0);
   QVERIFY2(replaced->count() <= 2, qPrintable(QString::number(replaced->count())));
 
+  // The list stays where the user put it, through calibration mode and a resize.
+  QVERIFY(QMetaObject::invokeMethod(
+      list, "positionViewAtIndex", Q_ARG(int, 1000), Q_ARG(int, 1 /* ListView.Beginning */)));
+  const qreal place = list->property("contentY").toReal();
+  QVERIFY(place > 0);
+  QObject* menu = host.find(QStringLiteral("mainMenu"));
+  QVERIFY(QMetaObject::invokeMethod(menu, "calibButtonClicked"));
+  QVERIFY(host.window("appWindow")->property("calibMode").toBool());
+  settle();
+  QVERIFY(QMetaObject::invokeMethod(menu, "calibButtonClicked"));
+  QVERIFY(!host.window("appWindow")->property("calibMode").toBool());
+  QQuickWindow* main = host.window("appWindow");
+  main->resize(main->width() + 40, main->height() + 40);
+  settle();
+  QCOMPARE(list->property("contentY").toReal(), place);
+
   // Every other row ticked: 2,500 separate runs leave as one change.
   for (int row = 0; row < Rows; row += 2)
     table->setData(table->index(row, 0), true);
