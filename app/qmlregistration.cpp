@@ -2,6 +2,7 @@
 
 #include <QtQml>
 
+#include "app/chartpoints.h"
 #include "calibration/calibration.h"
 #include "device/device.h"
 #include "models/measurementmodel.h"
@@ -21,5 +22,6 @@ void registerQmlTypes(qreal logicalDpi) {
   qmlRegisterUncreatableType<MeasurementModel>(
       "com.tivor.device", 1, 0, "MeasurementModel", ownedByDevice);
   qmlRegisterUncreatableType<ScaleModel>("com.tivor.device", 1, 0, "ScaleModel", ownedByDevice);
+  qmlRegisterType<ChartPoints>("com.tivor.chart", 1, 0, "ChartPoints");
   qmlRegisterSingletonType(definesDocumentFor(logicalDpi), "com.tivor.defines", 1, 0, "Defines");
 }
