@@ -2,6 +2,7 @@
 
 #include <QtQml>
 
+#include "app/chartpoints.h"
 #include "calibration/calibration.h"
 #include "device/device.h"
 #include "models/measurementmodel.h"
@@ -24,6 +25,7 @@ void registerQmlTypes(qreal logicalDpi) {
   qmlRegisterUncreatableType<MeasurementModel>(
       "com.tivor.device", 1, 0, "MeasurementModel", ownedByDevice);
   qmlRegisterUncreatableType<ScaleModel>("com.tivor.device", 1, 0, "ScaleModel", ownedByDevice);
+  qmlRegisterType<ChartPoints>("com.tivor.chart", 1, 0, "ChartPoints");
   qmlRegisterType<MeasurementStatistics>("com.tivor.report", 1, 0, "MeasurementStatistics");
   qmlRegisterType<ToleranceLimits>("com.tivor.report", 1, 0, "ToleranceLimits");
   qmlRegisterType<ReportWriter>("com.tivor.report", 1, 0, "ReportWriter");

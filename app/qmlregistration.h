@@ -10,6 +10,7 @@
 // because the framework's own high-DPI scaling is left off.
 QUrl definesDocumentFor(qreal logicalDpi);
 
-// Device, Calibration, the models QML reaches through Device, and the Defines singleton.
+// Device, Calibration, the models QML reaches through Device, the chart's point feed and the
+// Defines singleton.
 // Call once, before the first document is loaded.
 void registerQmlTypes(qreal logicalDpi);

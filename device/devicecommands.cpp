@@ -53,10 +53,11 @@ bool Device::readMemory() {
     return false;
   }
 
-  measModel->clear();
   // The table now holds memory rows: the delete key must not reach them.
   liveSeries = false;
   emit beginDataChange();
+  // The rows reach the table in one piece: views rebuild once, not once per record.
+  QList<Measurement> records;
   int arrived = 0;
   for (int i = 1; i <= *count; ++i) {
     bool inTime = false;
@@ -65,10 +66,11 @@ bool Device::readMemory() {
     if (line.endsWith('\n'))
       ++arrived;
     if (std::optional<Measurement> record = LineFormat::parseRecordLine(line))
-      measModel->add(*record);
+      records.append(*record);
     if (!inTime)
       break;
   }
+  measModel->replaceAll(records);
   emit dataChanged();
   enableReception();
   // Rows that did arrive stay in the table, but a short read is no success.

@@ -19,11 +19,12 @@ MeasurementModel::MeasurementModel(QObject* parent)
   // Connected first, so the average is current before any view hears of the change.
   connect(this, &QAbstractItemModel::rowsInserted, this, &MeasurementModel::updateAverage);
   connect(this, &QAbstractItemModel::rowsRemoved, this, &MeasurementModel::updateAverage);
+  connect(this, &QAbstractItemModel::modelReset, this, &MeasurementModel::updateAverage);
 }
 
 // A flat table: rows have no children, or tree-walking views would recurse forever.
 int MeasurementModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(m_shown.size()) - m_gapSize;
+  return parent.isValid() ? 0 : static_cast<int>(m_shown.size());
 }
 
 int MeasurementModel::columnCount(const QModelIndex& parent) const {
@@ -175,71 +176,73 @@ void MeasurementModel::remove(int index) {
 
 void MeasurementModel::removeChecked() {
   const int count = rowCount();
-  int lowestTicked = -1;
-  for (int row = 0; row < count && lowestTicked < 0; ++row) {
-    if (m_shown[row].checked)
-      lowestTicked = row;
-  }
-
-  // Each run of ticked rows leaves with one notification, from the last run to the first. The
-  // rows below a run move behind the gap (each row at most once), the run widens the gap, and
-  // m_all is compacted once, within the last notification.
-  std::vector<char> dropped(lowestTicked < 0 ? 0 : m_all.size(), 0);
-  m_gapAt = count;
-  m_gapSize = 0;
-  int row = count - 1;
-  while (lowestTicked >= 0 && row >= lowestTicked) {
-    if (!m_shown[row].checked) {
-      --row;
+  int firstTicked = -1;
+  int lastTicked = -1;
+  int tickedRows = 0;
+  for (int row = 0; row < count; ++row) {
+    if (!m_shown[row].checked)
       continue;
-    }
-    const int last = row;
-    while (row >= 0 && m_shown[row].checked)
-      --row;
-    const int first = row + 1;
-
-    beginRemoveRows(QModelIndex(), first, last);
-    const auto survivors = m_shown.begin() + last + 1;
-    std::move_backward(survivors, m_shown.begin() + m_gapAt, m_shown.begin() + m_gapAt + m_gapSize);
-    for (int r = first; r <= last; ++r) {
-      dropped[m_shown[r].source] = 1;
-      m_hardnessSum -= m_all[m_shown[r].source].hardness();
-    }
-    m_gapAt = first;
-    m_gapSize += last - first + 1;
-    m_range.reset();
-    if (first == lowestTicked) {
-      m_shown.erase(m_shown.begin() + m_gapAt, m_shown.begin() + m_gapAt + m_gapSize);
-      m_gapAt = 0;
-      m_gapSize = 0;
-      removeFromAll(dropped);
-      recomputeSum(); // drop what the subtractions rounded
-    }
-    endRemoveRows();
+    if (firstTicked < 0)
+      firstTicked = row;
+    lastTicked = row;
+    ++tickedRows;
   }
-  m_gapAt = 0;
-  m_gapSize = 0;
 
-  emitHardnessChanged(std::max(lowestTicked, 0));
+  if (tickedRows > 0) {
+    // One run leaves as one removal, so a view keeps its place; scattered runs as one reset,
+    // since a removal per run costs a view a rebuild per run.
+    const bool oneRun = lastTicked - firstTicked + 1 == tickedRows;
+    if (oneRun)
+      beginRemoveRows(QModelIndex(), firstTicked, lastTicked);
+    else
+      beginResetModel();
+    std::vector<char> dropped(m_all.size(), 0);
+    for (const ShownRow& row : m_shown) {
+      if (row.checked)
+        dropped[row.source] = 1;
+    }
+    m_shown.erase(std::remove_if(m_shown.begin(),
+                                 m_shown.end(),
+                                 [](const ShownRow& row) { return row.checked; }),
+                  m_shown.end());
+    removeFromAll(dropped);
+    recomputeSum();
+    if (oneRun)
+      endRemoveRows();
+    else
+      endResetModel();
+  }
+
+  emitHardnessChanged(std::max(firstTicked, 0));
   forgetRangeAnchor();
 }
 
 void MeasurementModel::clear() {
-  emit layoutAboutToBeChanged();
-  const int count = rowCount();
-  // An empty table has no rows 0 to -1 to announce; the average is still told.
-  if (count > 0)
-    beginRemoveRows(QModelIndex(), 0, count - 1);
+  beginResetModel();
   m_shown.clear();
   m_all.clear();
   m_hardnessSum = 0.0;
   m_range.reset();
-  if (count > 0)
-    endRemoveRows();
-  else
-    updateAverage();
-  emit layoutChanged();
+  endResetModel(); // the average becomes "0"
   setScaleNames(QStringList{m_scaleNames.first()});
+  forgetRangeAnchor();
+}
+
+void MeasurementModel::replaceAll(const QList<Measurement>& records) {
+  beginResetModel();
+  m_all.assign(records.cbegin(), records.cend());
+  QStringList names{m_scaleNames.first()};
+  for (Measurement& meas : m_all) {
+    meas.setChecked(false); // ticks live in the shown rows only
+    if (names.indexOf(meas.scale(), 1) < 0)
+      names.append(meas.scale());
+  }
+  fillShownRows();
+  for (size_t row = 0; row < m_shown.size(); ++row)
+    m_shown[row].checked = records[m_shown[row].source].checked();
+  recomputeSum();
+  endResetModel();
+  setScaleNames(names);
   forgetRangeAnchor();
 }
 
@@ -286,32 +289,25 @@ void MeasurementModel::openFromXlsx(const QString& fileName) {
   const std::optional<QList<Measurement>> rows = readMeasurementWorkbook(fileName);
   if (!rows)
     return;
-  clear();
-  for (const Measurement& meas : *rows)
-    add(meas);
-}
-
-const MeasurementModel::ShownRow& MeasurementModel::shownRow(int row) const {
-  return m_shown[row < m_gapAt ? row : row + m_gapSize];
-}
-
-MeasurementModel::ShownRow& MeasurementModel::shownRow(int row) {
-  return m_shown[row < m_gapAt ? row : row + m_gapSize];
+  replaceAll(*rows);
 }
 
 void MeasurementModel::rebuildShownRows(bool filterActive, const QString& filterScale) {
   beginResetModel();
   m_filterActive = filterActive;
   m_filterScale = filterScale;
+  fillShownRows();
+  recomputeSum();
+  endResetModel();
+  forgetRangeAnchor();
+}
+
+void MeasurementModel::fillShownRows() {
   m_shown.clear();
   for (size_t i = 0; i < m_all.size(); ++i) {
     if (isShownScale(m_all[i].scale()))
       m_shown.push_back({static_cast<int>(i), false});
   }
-  recomputeSum();
-  endResetModel();
-  updateAverage();
-  forgetRangeAnchor();
 }
 
 void MeasurementModel::removeFromAll(const std::vector<char>& dropped) {

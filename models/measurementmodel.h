@@ -19,7 +19,9 @@ class QStringListModel;
 //
 // Ticks belong to the shown rows only; rebuilding them for a filter change unticks all.
 // Tables of 100,000 rows stay fast: adding a row never walks the table, and removeChecked
-// costs one pass whatever the number of ticked runs.
+// costs one pass whatever the number of ticked runs. Views redraw on every notification, so
+// a change of many rows (a memory read, a workbook, clear, a filter, removeChecked over
+// scattered rows) reaches them as one model reset; a live row is one insert of one row.
 class MeasurementModel : public QAbstractTableModel {
   Q_OBJECT
   Q_PROPERTY(QStringListModel* scales READ getScales CONSTANT)
@@ -60,6 +62,9 @@ public:
   Q_INVOKABLE void removeChecked();
   // Removes every record; a filter in force stays in force.
   Q_INVOKABLE void clear();
+  // Replaces every record by these, as clear() followed by add() of each would, but with
+  // one notification; a filter in force stays in force.
+  void replaceAll(const QList<Measurement>& records);
   Q_INVOKABLE void setFirstIndex(int index);
   // Ticks every row from the remembered one to this one; with none remembered, remembers it.
   Q_INVOKABLE void setSecondIndex(int index);
@@ -81,14 +86,15 @@ private:
     bool checked = false;
   };
 
-  const ShownRow& shownRow(int row) const;
-  ShownRow& shownRow(int row);
+  const ShownRow& shownRow(int row) const { return m_shown[row]; }
+  ShownRow& shownRow(int row) { return m_shown[row]; }
   const Measurement& shownMeasurement(int row) const { return m_all[shownRow(row).source]; }
   bool hasRow(int row) const { return row >= 0 && row < rowCount(); }
   bool isShownScale(const QString& scale) const {
     return !m_filterActive || scale == m_filterScale;
   }
   void rebuildShownRows(bool filterActive, const QString& filterScale);
+  void fillShownRows();
   void removeFromAll(const std::vector<char>& dropped);
   void recomputeSum();
   const std::pair<double, double>& hardnessRange() const;
@@ -99,10 +105,6 @@ private:
 
   std::vector<Measurement> m_all; // every record since the last clear, as added
   std::vector<ShownRow> m_shown;  // the rows shown, in the order of m_all
-  // removeChecked takes out runs from the back; rows from m_gapAt on are then stored m_gapSize
-  // slots further on, so each run costs only its own length. Both are 0 otherwise.
-  int m_gapAt = 0;
-  int m_gapSize = 0;
 
   QStringListModel* m_scaleNamesModel = nullptr;
   QStringList m_scaleNames;

@@ -1,15 +1,19 @@
 import QtQuick 2.7
 import QtCharts 2.1
+import com.tivor.chart 1.0
 import com.tivor.defines 1.0
 
 // Hardness against measurement number. Dragging pans and the wheel zooms along the numbers
-// only; the hardness axis is fitted to the data by updateAxis().
+// only; the hardness axis is fitted to the data by updateAxis(). ChartPoints hands the series
+// only what is in view, thinned to the plot's pixel columns when dense.
 Item {
     id: chart
 
     property var chartModel
     readonly property alias axisX: axisX
     readonly property alias axisY: axisY
+    readonly property alias plotArea: chartView.plotArea
+    readonly property alias points: points
 
     // The first of 5, 10, 20, 40... that exceeds the number of rows.
     function horizontalMaximum(rows) {
@@ -38,60 +42,74 @@ Item {
     function updateAxis() {
         if (!chartModel || chartModel.rowCount() === 0)
             return
-        axisX.min = 0
-        axisX.max = horizontalMaximum(chartModel.rowCount())
+        setHorizontalRange(0, horizontalMaximum(chartModel.rowCount()))
         var range = verticalRange(parseFloat(chartModel.average), chartModel.minHardness(),
                                   chartModel.maxHardness())
         axisY.min = range.min
         axisY.max = range.max
     }
 
-    // Narrow views move twice as fast, or a step would hardly show.
-    function panStep() {
-        return axisX.max - axisX.min < 10 ? navigation.scrollFactor * 2 : navigation.scrollFactor
+    // The axis clamps each end against the other as it is set, so the end that moves away
+    // from the other goes first.
+    function setHorizontalRange(min, max) {
+        if (min <= axisX.max) {
+            axisX.min = min
+            axisX.max = max
+        } else {
+            axisX.max = max
+            axisX.min = min
+        }
     }
 
-    // Panning stops once the view starts below 1 or ends beyond maxX; true when it moved.
+    // A tenth of the view; narrow views move twice as far, or a step would hardly show.
+    function panStep() {
+        var range = axisX.max - axisX.min
+        return range < 10 ? range / 5 : range / 10
+    }
+
+    // Panning stops once the view starts below 1 or ends beyond maxX, and never shows
+    // numbers below 0; true when it moved.
     function scrollTowardsStart() {
         if (axisX.min < 1)
             return false
-        chartView.scrollLeft(panStep())
+        var step = Math.min(panStep(), axisX.min)
+        setHorizontalRange(axisX.min - step, axisX.max - step)
         return true
     }
 
     function scrollTowardsEnd() {
         if (axisX.max > navigation.maxX)
             return false
-        chartView.scrollRight(panStep())
+        var step = panStep()
+        setHorizontalRange(axisX.min + step, axisX.max + step)
         return true
     }
 
     function zoomInOnStart() {
-        if (axisX.max - axisX.min <= navigation.minX)
+        var range = axisX.max - axisX.min
+        if (range <= navigation.minX)
             return
-        var area = chartView.plotArea
-        chartView.zoomIn(Qt.rect(area.x, area.y, area.width / 2, area.height))
+        setHorizontalRange(axisX.min, axisX.min + range / 2)
     }
 
+    // Twice the range from the same start; past the last reachable number the view slides
+    // back a tenth at a time until it starts at 1 or less (but not below 0).
     function zoomOutFromStart() {
         if (axisX.max >= navigation.maxX)
             return
-        var area = chartView.plotArea
-        chartView.zoomIn(Qt.rect(area.x, area.y, area.width * 2, area.height))
-        // Past the last reachable number the view goes back to the start. A step that no
-        // longer moves the view (a plot area of no width) ends the loop.
-        if (axisX.max < navigation.maxX)
-            return
-        while (axisX.min > 1) {
-            var before = axisX.min
-            chartView.scrollLeft(navigation.scrollFactor)
-            if (axisX.min >= before)
-                break
+        var range = 2 * (axisX.max - axisX.min)
+        var min = axisX.min
+        if (min + range >= navigation.maxX) {
+            while (min > 1)
+                min -= range / 10
+            min = Math.max(min, 0)
         }
+        setHorizontalRange(min, min + range)
     }
 
     ChartView {
         id: chartView
+        objectName: "chartView"
 
         anchors.fill: parent
         legend.visible: false
@@ -130,6 +148,7 @@ Item {
             color: "blue"
         }
 
+        // Empty while the view is too dense for markers to tell points apart.
         ScatterSeries {
             id: scatterSeries
             axisX: axisX
@@ -138,26 +157,21 @@ Item {
             markerShape: ScatterSeries.MarkerShapeRectangle
             markerSize: 10
 
-            // Over a marker the pointer belongs to the marker, not to panning.
-            onHovered: {
-                navigation.enabled = !state
-                navigation.cursorShape = state ? Qt.PointingHandCursor : Qt.ArrowCursor
-            }
+            // The hand tells the pointer is on a measurement; panning and zooming still work,
+            // or markers packed side by side would leave nothing to grab.
+            onHovered: navigation.cursorShape = state ? Qt.PointingHandCursor : Qt.ArrowCursor
         }
+    }
 
-        VXYModelMapper {
-            model: chart.chartModel
-            series: lineSeries
-            xColumn: 0
-            yColumn: 1
-        }
-
-        VXYModelMapper {
-            model: chart.chartModel
-            series: scatterSeries
-            xColumn: 0
-            yColumn: 1
-        }
+    ChartPoints {
+        id: points
+        objectName: "points"
+        model: chart.chartModel ? chart.chartModel : null
+        line: lineSeries
+        markers: scatterSeries
+        from: axisX.min
+        to: axisX.max
+        columns: chartView.plotArea.width
     }
 
     MouseArea {
@@ -166,7 +180,8 @@ Item {
 
         property real currX: 0
         property real scrollFactor: chartView.plotArea.width / 10
-        property real maxX: 1000
+        // The whole table can be reached at any length; short tables keep room to 1000.
+        property real maxX: Math.max(1000, chart.horizontalMaximum(points.count))
         property real minX: 6
 
         x: chartView.plotArea.x

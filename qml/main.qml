@@ -20,11 +20,19 @@ QtObject {
         // The scale lists are read from the tester once, and again after settings are applied.
         property bool isValidScales: false
 
+        // The designed size, but never more than the screen offers: at 144 dpi the design is
+        // larger than a 1280 x 800 screen, whose close button and bottom controls would
+        // otherwise lie out of reach.
+        readonly property int fittedWidth: app.fitted(Defines.windowWidth,
+                                                      Screen.desktopAvailableWidth)
+        readonly property int fittedHeight: app.fitted(Defines.windowHeight,
+                                                       Screen.desktopAvailableHeight)
+
         flags: Qt.FramelessWindowHint | Qt.Window
-        width: Defines.windowWidth
-        height: Defines.windowHeight
-        minimumWidth: Defines.windowWidth
-        minimumHeight: Defines.windowHeight
+        width: fittedWidth
+        height: fittedHeight
+        minimumWidth: fittedWidth
+        minimumHeight: fittedHeight
         title: qsTr("TIVOR")
         color: Defines.windowBackground
 
@@ -84,14 +92,18 @@ QtObject {
 
         Rectangle {
             id: averageRect
+            // Inside the plot, clear of its top line, also where the high-DPI axis labels push
+            // the plot further in than the designed 35 pixels.
             anchors.right: graph.right
-            anchors.rightMargin: 35
+            // Whole pixels, or the software renderer drops the right and bottom border.
+            anchors.rightMargin: Math.max(35, Math.round(graph.width - graph.plotArea.x
+                                                         - graph.plotArea.width + 8))
             anchors.top: graph.top
-            anchors.topMargin: 35
-            // At least 150 x 30, wider when a wide font or the high-DPI size needs it.
-            width: Math.max(150, Math.max(averageText.implicitWidth,
-                                          averageCalibText.implicitWidth) + 16)
-            height: 30
+            anchors.topMargin: Math.max(35, Math.round(graph.plotArea.y + 8))
+            // At least 150 x 30, larger when a wide font or the high-DPI size needs it.
+            width: Math.max(150, Math.ceil(Math.max(averageText.implicitWidth,
+                                                    averageCalibText.implicitWidth) + 16))
+            height: Math.max(30, Math.ceil(averageText.implicitHeight + 10))
             color: "white"
             border.width: 1
             border.color: "#BFBFBF"
@@ -162,9 +174,23 @@ QtObject {
     }
 
     property Splash splashWindow: Splash {
+        // The connection waits for the main window's first frame: it blocks for the settling
+        // pause and the memory read, and the window would stay undrawn until it ends.
         onTimeout: {
+            app.connectOnceDrawn = true
             app.appWindow.visible = true
-            app.connectToDevice()
+        }
+    }
+
+    property bool connectOnceDrawn: false
+
+    property Connections firstFrame: Connections {
+        target: root
+        function onFrameSwapped() {
+            if (!app.connectOnceDrawn)
+                return
+            app.connectOnceDrawn = false
+            Qt.callLater(app.connectToDevice)
         }
     }
 
@@ -218,6 +244,11 @@ QtObject {
             width: 150
             model: device.availablePorts()
         }
+    }
+
+    // A screen that reports no size leaves the designed one.
+    function fitted(designed, available) {
+        return available > 0 ? Math.min(designed, available) : designed
     }
 
     // The tester's clock, or the computer's when the tester gave no readable time: the

@@ -11,6 +11,9 @@ ComboBox {
     height: Defines.scaleDelegateHeight
 
     style: ComboBoxStyle {
+        // The label stops short of the arrow (10 pixels wide, 7 from the edge).
+        padding.right: 21
+
         background: Rectangle {
             color: "white"
             border.width: 1
@@ -24,18 +27,26 @@ ComboBox {
             }
         }
 
+        // A long entry shrinks a little, then is cut, rather than run under the arrow.
         label: Text {
             text: control.currentText
             horizontalAlignment: Text.AlignLeft
             verticalAlignment: Text.AlignVCenter
             color: "black"
             font.pixelSize: Defines.baseFontSize
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: Defines.baseFontSize - 3
+            elide: Text.ElideRight
         }
 
         __dropDownStyle: MenuStyle {
             __menuItemType: "comboboxitem"
             __maxPopupHeight: 600
             __scrollerStyle: ScrollViewStyle {}
+            // No side padding: the drop-down is exactly as wide as the box, and its items draw
+            // the side borders themselves.
+            padding.left: 0
+            padding.right: 0
 
             frame: Rectangle {
                 color: "white"
@@ -47,11 +58,27 @@ ComboBox {
                 implicitWidth: combo.width
                 implicitHeight: Defines.scaleDelegateHeight
                 color: styleData.selected ? "#ed1c24" : "white"
+
+                Rectangle {
+                    width: 1
+                    height: parent.height
+                    color: "#BFBFBF"
+                }
+
+                Rectangle {
+                    anchors.right: parent.right
+                    width: 1
+                    height: parent.height
+                    color: "#BFBFBF"
+                }
             }
 
+            // The menu adds 30 pixels of margins to the label's width and 4 to its height;
+            // a label kept within them never widens the drop-down past the box.
             itemDelegate.label: Text {
-                // The menu adds 4 pixels around the label's height.
+                width: Math.min(implicitWidth, combo.width - 32)
                 height: Defines.scaleDelegateHeight - 4
+                elide: Text.ElideRight
                 text: styleData.text
                 horizontalAlignment: Text.AlignLeft
                 verticalAlignment: Text.AlignVCenter

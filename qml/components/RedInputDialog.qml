@@ -9,7 +9,10 @@ RedModalFrame {
     property alias text: field.text
 
     panelWidth: Defines.inputDialogWidth
-    panelHeight: Defines.inputDialogHeight
+    // Tall enough that the field keeps 15 pixels above the rule, which sits 15 above the
+    // buttons (the designed height falls short at high DPI).
+    panelHeight: Math.max(Defines.inputDialogHeight,
+                          field.y + field.height + 15 + 1 + 15 + Defines.buttonHeight + 20)
 
     Text {
         id: prompt

@@ -51,14 +51,45 @@ Item {
         id: list
         objectName: "list"
 
-        // Content height when the scroll bar last changed size.
-        property real lastContentHeight: 0
+        // Taken just before the rows change: new rows bring the view along only when the
+        // user had it at the end. Resizing the window or leaving calibration mode moves
+        // nothing, and a model reset (a memory read, a filter) keeps the place otherwise.
+        property bool wasAtEnd: true
+        property bool followPending: false
+        property real placeBeforeReset: 0
 
-        // New rows from the tester come into view; deleting rows leaves the position alone.
+        function atEnd() {
+            return contentHeight <= height || atYEnd
+        }
+
+        // Rows that come before the view has followed the last ones count as at the end.
+        function noteThePlace() {
+            if (followPending)
+                return
+            forceLayout() // the view may not have taken in the last change yet
+            wasAtEnd = model.rowCount() === 0 || atEnd()
+            placeBeforeReset = contentY
+        }
+
+        function scheduleFollowing(follow) {
+            if (followPending)
+                return
+            followPending = true
+            Qt.callLater(follow)
+        }
+
         function followNewRows() {
-            if (contentHeight >= lastContentHeight)
-                scrollBar.position = 1 - scrollBar.size
-            lastContentHeight = contentHeight
+            followPending = false
+            if (wasAtEnd)
+                positionViewAtEnd()
+        }
+
+        function restoreThePlace() {
+            followPending = false
+            if (wasAtEnd)
+                positionViewAtEnd()
+            else
+                contentY = Math.max(0, Math.min(placeBeforeReset, contentHeight - height))
         }
 
         anchors.top: filter.bottom
@@ -73,12 +104,22 @@ Item {
         boundsBehavior: Flickable.StopAtBounds
 
         onCountChanged: panel.updateChart()
-        onContentHeightChanged: scrollBar.opacity = contentHeight > height ? 1 : 0
+
+        Connections {
+            target: panel.measModel ? panel.measModel : null
+            ignoreUnknownSignals: true
+
+            function onRowsAboutToBeInserted() { list.noteThePlace() }
+            function onModelAboutToBeReset() { list.noteThePlace() }
+            // Later, once the view has taken in the change; many rows arriving at once move
+            // it only once.
+            function onRowsInserted() { list.scheduleFollowing(list.followNewRows) }
+            function onModelReset() { list.scheduleFollowing(list.restoreThePlace) }
+        }
 
         ScrollBar.vertical: RedScrollBar {
             id: scrollBar
             objectName: "scrollBar"
-            onSizeChanged: list.followNewRows()
         }
     }
 

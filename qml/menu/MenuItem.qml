@@ -26,10 +26,18 @@ Rectangle {
         colorMode = colorMode === 0 ? 1 : 0
     }
 
+    // A colour mode set where the button is declared is its resting state, not a flip: the
+    // button starts in color1 (the calibration button in "#de0009", not dark).
+    property bool created: false
+
     color: color1
     gradient: grad1
 
+    Component.onCompleted: created = true
+
     onColorModeChanged: {
+        if (!created)
+            return
         if (gradEnable) {
             gradient = colorMode === 1 ? grad2 : grad1
         } else {

@@ -64,6 +64,14 @@ Window {
         }
     }
 
+    // A shortcut, not a key handler: once a scale field had the focus, the keys no longer
+    // pass through the tabs.
+    Shortcut {
+        sequence: "Esc"
+        enabled: settings.visible
+        onActivated: settings.visible = false
+    }
+
     Overlay {}
 
     Item {
@@ -82,7 +90,6 @@ Window {
             focus: true
             style: TabStyle {}
 
-            Keys.onEscapePressed: settings.visible = false
 
             Tab {
                 id: dateTab

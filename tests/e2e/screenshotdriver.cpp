@@ -2,23 +2,32 @@
 // picture of each: scripts/screenshots.sh runs it under Xvfb. Modal windows are drawn over
 // the main window as the screen would show them.
 //
-// brenmo-screenshots OUTPUT_DIR [FILE_PREFIX]
+// brenmo-screenshots OUTPUT_DIR [FILE_PREFIX [main]]: with "main", the main window only.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QQuickWindow>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
 #include <initializer_list>
 
 #include "apphost.h"
+#include "device/device.h"
+#include "files/measurementworkbook.h"
+#include "models/measurementmodel.h"
 #include "simulator/testersimulator.h"
+
+#include <cmath>
 
 namespace {
 
-bool shoot(const AppHost& host, std::initializer_list<const char*> windows, const QString& path) {
+bool shoot(const AppHost& host,
+           std::initializer_list<const char*> windows,
+           const QString& path,
+           QQuickWindow* over = nullptr) {
   QQuickWindow* main = host.window(*windows.begin());
   if (!main || !QTest::qWaitForWindowExposed(main))
     return false;
@@ -30,6 +39,8 @@ bool shoot(const AppHost& host, std::initializer_list<const char*> windows, cons
     if (window != main && window->isVisible())
       painter.drawImage(window->position() - main->position(), window->grabWindow());
   }
+  if (over && over->isVisible())
+    painter.drawImage(over->position() - main->position(), over->grabWindow());
   painter.end();
   const bool saved = picture.save(path);
   std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
@@ -41,6 +52,39 @@ void measure(TesterSimulator& sim, int count) {
     sim.measure(sim.randomFrequency());
     QTest::qWait(150);
   }
+}
+
+// A long day on one scale: a slow drift, a little scatter, and now and then a bad reading
+// (0, shown as ERR) or a hard spot, which the whole-table view must still show.
+QList<Measurement> longSeries(int rows) {
+  QList<Measurement> records;
+  const QDateTime start(QDate(2026, 3, 2), QTime(7, 0));
+  for (int i = 0; i < rows; ++i) {
+    double hardness = 45.0 + 4.0 * std::sin(i / 1500.0) + ((i * 7919) % 41 - 20) / 10.0;
+    if (i % 2731 == 1000)
+      hardness = 0.0;
+    else if (i % 4099 == 2000)
+      hardness = 63.5;
+    records.append(
+        Measurement(start.addSecs(i * 4), "HRC", std::round(hardness * 10) / 10, 0.0, 1.0));
+  }
+  return records;
+}
+
+// A table of 20,000 rows opened from a workbook, as the whole table and zoomed in.
+bool shootLongTable(const AppHost& host, const QString& whole, const QString& zoomed) {
+  QTemporaryDir dir;
+  const QString fileName = dir.filePath(QStringLiteral("long.xlsx"));
+  if (!writeMeasurementWorkbook(fileName, longSeries(20000)))
+    return false;
+  host.device()->measures()->openFromXlsx(fileName);
+  QObject* graph = host.find(QStringLiteral("graph"));
+  QMetaObject::invokeMethod(graph, "updateAxis");
+  bool ok = shoot(host, {"appWindow"}, whole);
+  QMetaObject::invokeMethod(
+      graph, "setHorizontalRange", Q_ARG(QVariant, 9990.0), Q_ARG(QVariant, 10020.0));
+  ok = shoot(host, {"appWindow"}, zoomed) && ok;
+  return ok;
 }
 
 } // namespace
@@ -70,7 +114,15 @@ int main(int argc, char** argv) {
   bool ok = shoot(host, {"splashWindow"}, file("splash"));
   QQuickWindow* main = host.window("appWindow");
   ok = QTest::qWaitFor([main] { return main->isVisible(); }, 6000) && ok;
+  // The connection follows the main window's first frame.
+  QQuickWindow* wait = host.window("waitDialog");
+  ok = QTest::qWaitFor(
+           [&] { return host.device()->measures()->rowCount() == 14 && !wait->isVisible(); },
+           10000) &&
+       ok;
   ok = shoot(host, {"appWindow"}, file("main-window")) && ok;
+  if (args.value(3) == QLatin1String("main"))
+    return ok ? 0 : 1;
 
   QMetaObject::invokeMethod(host.root(), "openSettings");
   ok = shoot(host, {"appWindow", "settings"}, file("settings-clock")) && ok;
@@ -83,13 +135,23 @@ int main(int argc, char** argv) {
   measure(sim, 5);
   if (QObject* hardness = host.find(QStringLiteral("hardnessDialog"))) {
     hardness->setProperty("text", QStringLiteral("45,5"));
-    QMetaObject::invokeMethod(hardness, "accepted");
+    hardness->setProperty("visible", true);
+    ok = shoot(host,
+               {"appWindow"},
+               file("calibration-hardness"),
+               qobject_cast<QQuickWindow*>(hardness)) &&
+         ok;
+    QMetaObject::invokeMethod(hardness, "accept"); // as OK does: answers and hides
   }
   measure(sim, 4);
   ok = shoot(host, {"appWindow"}, file("calibration")) && ok;
 
   host.window("warningDialog")->setVisible(true);
   ok = shoot(host, {"appWindow", "warningDialog"}, file("warning")) && ok;
+  host.window("warningDialog")->setVisible(false);
+
+  QMetaObject::invokeMethod(host.find(QStringLiteral("mainMenu")), "calibButtonClicked");
+  ok = shootLongTable(host, file("chart-20000-whole"), file("chart-20000-zoomed")) && ok;
 
   const QStringList warnings = host.warnings();
   for (const QString& warning : warnings)

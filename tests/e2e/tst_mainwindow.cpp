@@ -50,6 +50,7 @@ private slots:
   void liveMeasurementsReplaceThenExtendTheTable();
   void applyingSettingsSendsTheClockTheChangedScalesAndTheMask();
   void settingsStartFromTheComputersClockWhenTheTesterGivesNoTime();
+  void escapeClosesTheSettingsAlsoAfterAScaleFieldHadTheFocus();
   void calibrationWritesTheFittedConstantsToTheTester();
   void withoutATesterTheWindowWarnsAndKeepsItsPlaceholder();
 
@@ -133,6 +134,9 @@ void MainWindowEndToEnd::splashTimeoutConnectsReadsTheMemoryAndTheScales() {
 
   QTRY_VERIFY_WITH_TIMEOUT(main->isVisible(), 5000);
   QVERIFY(!host.window("splashWindow")->isVisible());
+  // The connection follows the main window's first frame.
+  QTRY_COMPARE_WITH_TIMEOUT(device->measures()->rowCount(), 5, 5000);
+  QTRY_VERIFY_WITH_TIMEOUT(!host.window("waitDialog")->isVisible(), 10000);
 
   const QByteArray sent = sim.received();
   QVERIFY(sent.startsWith("readdata\n"));
@@ -238,6 +242,23 @@ void MainWindowEndToEnd::settingsStartFromTheComputersClockWhenTheTesterGivesNoT
   QCOMPARE(start.toDateTime(), testerTime);
 }
 
+void MainWindowEndToEnd::escapeClosesTheSettingsAlsoAfterAScaleFieldHadTheFocus() {
+  QVERIFY(QMetaObject::invokeMethod(host.root(), "openSettings"));
+  QQuickWindow* settings = host.window("settings");
+  QVERIFY(settings->isVisible());
+  QTRY_VERIFY(settings->isActive());
+  host.find(QStringLiteral("tabView"), "settings")->setProperty("currentIndex", 1);
+  auto* field = qobject_cast<QQuickItem*>(host.find(QStringLiteral("newScaleName"), "settings"));
+  QVERIFY(field);
+  field->forceActiveFocus();
+  QTRY_VERIFY(field->hasActiveFocus());
+  QTest::keyClick(settings, Qt::Key_Tab); // on to the next field, as a user would
+  // Back to the clock tab: the field that had the focus is hidden with its tab.
+  host.find(QStringLiteral("tabView"), "settings")->setProperty("currentIndex", 0);
+  QTest::keyClick(settings, Qt::Key_Escape);
+  QTRY_VERIFY(!settings->isVisible());
+}
+
 double MainWindowEndToEnd::meanFrequency(MeasurementModel* model) const {
   double sum = 0.0;
   for (int row = 0; row < model->rowCount(); ++row)
@@ -313,7 +334,7 @@ void MainWindowEndToEnd::withoutATesterTheWindowWarnsAndKeepsItsPlaceholder() {
   QQuickWindow* main = alone.window("appWindow");
   QTRY_VERIFY_WITH_TIMEOUT(main->isVisible(), 5000);
 
-  QVERIFY(alone.window("warningDialog")->isVisible());
+  QTRY_VERIFY_WITH_TIMEOUT(alone.window("warningDialog")->isVisible(), 5000);
   QVERIFY(!alone.window("waitDialog")->isVisible());
   QCOMPARE(alone.find("mainMenu")->property("devNumber").toString(),
            QStringLiteral("BRENMO #XXXXX"));

@@ -133,6 +133,57 @@ Item {
             compare(x.max, 1000)
         }
 
+        function test_zoomingOutReachesTheWholeTableAtAnyLength() {
+            fakeModel.fill(3000, "50.0", 45, 55)
+            chart.updateAxis()
+            var x = axis("axisX")
+            compare(x.max, 5120, "a fitted view shows every row")
+            var area = findChild(chart, "navigation")
+            for (var i = 0; i < 12; ++i)
+                mouseWheel(area, 20, 20, 0, 120)
+            verify(x.max - x.min <= 10)
+            for (i = 0; i < 20; ++i)
+                mouseWheel(area, 20, 20, 0, -120)
+            compare(x.min, 0)
+            verify(x.max >= 3000, "max " + x.max)
+        }
+
+        function test_panningNeverShowsNumbersBelowZero() {
+            var x = axis("axisX")
+            x.max = 21
+            x.min = 1
+            var area = findChild(chart, "navigation")
+            area.forceActiveFocus()
+            keyClick(Qt.Key_Left)
+            compare(x.min, 0)
+            compare(x.max, 20)
+            x.max = 42
+            x.min = 2
+            mousePress(area, 100, 50)
+            mouseMove(area, 100 + area.scrollFactor + 2, 50)
+            mouseRelease(area, 100 + area.scrollFactor + 2, 50)
+            compare(x.min, 0)
+            compare(x.max, 40)
+        }
+
+        // Markers side by side would otherwise leave no place to grab.
+        function test_theWheelStillZoomsWithThePointerOnAMarker() {
+            fakeModel.fill(5, "50.0", 45, 55)
+            chart.updateAxis()
+            var view = findChild(chart, "chartView")
+            var scatter = chart.points.markers
+            tryVerify(function() { return scatter.count === 5 })
+            var spot = view.mapToPosition(Qt.point(3, 0), scatter)
+            var area = findChild(chart, "navigation")
+            var local = area.mapFromItem(view, spot.x, spot.y - 1)
+            mouseMove(area, local.x - 20, local.y)
+            mouseMove(area, local.x, local.y)
+            wait(50)
+            compare(axis("axisX").max, 10)
+            mouseWheel(area, local.x, local.y, 0, 120)
+            compare(axis("axisX").max, 5)
+        }
+
         function test_arrowKeysPanByATenthAndStopBelowOne() {
             var x = axis("axisX")
             x.min = 0

@@ -25,6 +25,14 @@ Item {
         id: inputDialog
     }
 
+    RedComboBox {
+        id: combo
+        x: 10
+        y: 250
+        width: 120
+        model: ["Удалить", "Снять выделение", "Очистить память"]
+    }
+
     SignalSpy { id: clickSpy; target: button; signalName: "clicked" }
     SignalSpy { id: acceptedSpy; target: dialog; signalName: "accepted" }
     SignalSpy { id: canceledSpy; target: dialog; signalName: "canceled" }
@@ -140,6 +148,19 @@ Item {
             open(inputDialog)
             verify(!field.activeFocus, "a reopened box listens on its panel again")
             compare(field.text, "45,5")
+        }
+    }
+
+    TestCase {
+        name: "RedComboBox"
+        when: windowShown
+
+        // The drop-down is the framework's menu; its content item is what the popup shows.
+        function test_theDropDownIsExactlyAsWideAsItsBox() {
+            combo.__popup.toggleShow()
+            tryVerify(function() { return combo.__popup.__popupVisible })
+            compare(combo.__popup.__contentItem.width, combo.width)
+            combo.__popup.__dismissAndDestroy()
         }
     }
 

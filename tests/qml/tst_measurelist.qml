@@ -46,6 +46,17 @@ Item {
         comboModel: ["Все шкалы", "HRC", "HB"]
     }
 
+    Component {
+        id: emptyPanel
+        MeasureList {
+            width: 160
+            height: 500
+            measModel: ListModel {
+                function resetScaleFilter() {}
+            }
+        }
+    }
+
     SignalSpy { id: updateSpy; target: panel; signalName: "updateChart" }
     SignalSpy { id: scaleSpy; target: panel; signalName: "scalesItemChanged" }
     SignalSpy { id: memorySpy; target: panel; signalName: "clearMemory" }
@@ -155,6 +166,49 @@ Item {
         function test_theScrollBarShowsOnlyForAListTallerThanThePanel() {
             wait(50)
             compare(child("scrollBar").opacity, 0)
+        }
+
+        function test_anEmptyListShowsNoScrollBar() {
+            var fresh = createTemporaryObject(emptyPanel, root)
+            wait(50)
+            compare(findChild(fresh, "scrollBar").opacity, 0)
+        }
+
+        function test_newRowsMoveTheListOnlyWhenItWasAtTheEnd() {
+            var list = child("list")
+            for (var i = 3; i < 60; ++i)
+                fakeModel.addRow(i)
+            tryVerify(function() { return list.contentHeight > list.height && list.atYEnd })
+
+            list.positionViewAtBeginning()
+            fakeModel.addRow(60)
+            wait(50)
+            compare(list.contentY, 0, "a user reading the start stays there")
+
+            list.positionViewAtEnd()
+            fakeModel.addRow(61)
+            tryVerify(function() { return list.atYEnd }, 1000, "a user at the end follows")
+        }
+
+        function test_resizingTheWindowLeavesThePosition() {
+            var list = child("list")
+            for (var i = 3; i < 60; ++i)
+                fakeModel.addRow(i)
+            tryVerify(function() { return list.contentHeight > list.height && list.atYEnd })
+            list.positionViewAtBeginning()
+            panel.height = 300
+            wait(50)
+            compare(list.contentY, 0)
+            panel.height = 500
+            wait(50)
+            compare(list.contentY, 0)
+        }
+
+        function test_theScrollHandleKeepsAMinimumLength() {
+            for (var i = 3; i < 3000; ++i)
+                fakeModel.addRow(i)
+            var handle = child("scrollBar").contentItem
+            tryVerify(function() { return handle.height >= 20 }, 1000, "handle " + handle.height)
         }
     }
 }

@@ -260,6 +260,80 @@ private slots:
     QCOMPARE(ticked(*model), QList<int>());
   }
 
+  // Views rebuild on every notification: a change of many rows must reach them as one, or a
+  // chart of thousands of points is rebuilt thousands of times.
+  void bulkChangesReachTheViewsAsOneNotification() {
+    QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(model, &QAbstractItemModel::modelReset);
+    QSignalSpy average(model, &MeasurementModel::averageChanged);
+    const auto notifications = [&] {
+      const int count = inserted.count() + removed.count() + reset.count();
+      inserted.clear();
+      removed.clear();
+      reset.clear();
+      return count;
+    };
+
+    QList<Measurement> records;
+    for (int i = 0; i < 1000; ++i)
+      records.append(meas(40.0 + i % 7, i % 3 == 0 ? "HB" : "HRC", i));
+    model->replaceAll(records);
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(notifications(), 1);
+    QCOMPARE(model->rowCount(), 1000);
+    QCOMPARE(model->hardness(999), 40.0 + 999 % 7);
+    QCOMPARE(scaleNames(), (QStringList{AllScales, "HB", "HRC"}));
+    QCOMPARE(average.count(), 1);
+    QCOMPARE(model->maxHardness(), 46.0);
+
+    tick(*model, {0, 2, 4, 6});
+    model->removeChecked();
+    QCOMPARE(notifications(), 1);
+    QCOMPARE(model->rowCount(), 996);
+    QCOMPARE(model->hardness(0), 41.0);
+
+    tick(*model, {10, 11, 12});
+    model->removeChecked();
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(notifications(), 1);
+
+    model->setScaleFilter("HB");
+    QCOMPARE(notifications(), 1);
+    model->resetScaleFilter();
+    QCOMPARE(notifications(), 1);
+
+    average.clear();
+    model->clear();
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(notifications(), 1);
+    QCOMPARE(model->rowCount(), 0);
+    QCOMPARE(model->average(), QStringLiteral("0"));
+    QCOMPARE(average.count(), 1);
+    QCOMPARE(scaleNames(), QStringList{AllScales});
+
+    // A live row is one insert of one row.
+    model->add(meas(50.0));
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted.first().at(1).toInt(), 0);
+    QCOMPARE(inserted.first().at(2).toInt(), 0);
+    QCOMPARE(notifications(), 1);
+  }
+
+  void replacingAllRecordsKeepsTheFilterInForce() {
+    fill({40.0, 200.0}, {"HRC", "HB"});
+    model->setScaleFilter("HB");
+    model->replaceAll({meas(41.0, "HRC", 0), meas(220.0, "HB", 1), meas(230.0, "HB", 2)});
+    QCOMPARE(shown(*model), (QList<double>{220.0, 230.0}));
+    QCOMPARE(model->average(), QStringLiteral("225"));
+    QCOMPARE(scaleNames(), (QStringList{AllScales, "HRC", "HB"}));
+    model->resetScaleFilter();
+    QCOMPARE(shown(*model), (QList<double>{41.0, 220.0, 230.0}));
+    model->replaceAll({});
+    QCOMPARE(model->rowCount(), 0);
+    QCOMPARE(scaleNames(), QStringList{AllScales});
+  }
+
   void workbookOpenReplacesTheRecordsOrKeepsThemOnFailure() {
     QTemporaryDir dir;
     const QString fileName = dir.filePath("measures.xlsx");
