@@ -1,5 +1,9 @@
 #include "models/measurementstatistics.h"
 
+#include <cmath>
+
+#include <QPointF>
+
 #include "models/hardnesstext.h"
 #include "models/measurementmodel.h"
 #include "models/tolerancelimits.h"
@@ -104,6 +108,20 @@ bool MeasurementStatistics::isRowOutside(int row) const {
 void MeasurementStatistics::announce() {
   ++m_revision;
   emit changed();
+}
+
+QVariantList MeasurementStatistics::outsidePoints(qreal from, qreal to) const {
+  QVariantList points;
+  if (m_all.outside == 0)
+    return points;
+  // Row r is measurement number r + 1.
+  const int first = qMax(0, int(std::ceil(from)) - 1);
+  const int last = qMin(int(m_rows.size()) - 1, int(std::floor(to)) - 1);
+  for (int r = first; r <= last; ++r) {
+    if (m_rows[r].outside)
+      points.append(QPointF(r + 1, m_rows[r].hardness));
+  }
+  return points;
 }
 
 MeasurementStatistics::Row MeasurementStatistics::readRow(int row) const {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariantList>
 
 #include "models/runningstatistics.h"
 
@@ -75,6 +76,9 @@ public:
 
   // Whether a shown row lies outside its scale's limits (for the list and the chart).
   Q_INVOKABLE bool isRowOutside(int row) const;
+  // The chart's points (number, hardness) of the rows outside their limits with a number from
+  // `from` to `to`.
+  Q_INVOKABLE QVariantList outsidePoints(qreal from, qreal to) const;
 
 signals:
   void modelChanged();

@@ -10,6 +10,8 @@ Item {
     id: chart
 
     property var chartModel
+    // Marks the measurements outside their scale's tolerance limits, when given.
+    property var statistics
     readonly property alias axisX: axisX
     readonly property alias axisY: axisY
     readonly property alias plotArea: chartView.plotArea
@@ -160,6 +162,43 @@ Item {
             // The hand tells the pointer is on a measurement; panning and zooming still work,
             // or markers packed side by side would leave nothing to grab.
             onHovered: navigation.cursorShape = state ? Qt.PointingHandCursor : Qt.ArrowCursor
+        }
+
+        ScatterSeries {
+            id: outsideSeries
+            objectName: "outsideSeries"
+            axisX: axisX
+            axisY: axisY
+            color: Defines.baseColor
+            borderColor: Defines.baseColor
+            markerShape: ScatterSeries.MarkerShapeRectangle
+            markerSize: 10
+        }
+    }
+
+    // The marked measurements in view, over the black markers; none while the view is too
+    // dense for markers (at most markerLimit points, so this stays cheap).
+    function refreshOutsideMarkers() {
+        outsideSeries.clear()
+        if (!statistics || !points.markersShown)
+            return
+        var marked = statistics.outsidePoints(axisX.min, axisX.max)
+        for (var i = 0; i < marked.length; ++i)
+            outsideSeries.append(marked[i].x, marked[i].y)
+    }
+
+    Connections {
+        target: chart.statistics ? chart.statistics : null
+        ignoreUnknownSignals: true
+        function onChanged() {
+            chart.refreshOutsideMarkers()
+        }
+    }
+
+    Connections {
+        target: points
+        function onDrawn() {
+            chart.refreshOutsideMarkers()
         }
     }
 

@@ -2,6 +2,7 @@ import QtQuick 2.7
 import QtQuick.Window 2.2
 import com.tivor.device 1.0
 import com.tivor.calibration 1.0
+import com.tivor.report 1.0
 import com.tivor.defines 1.0
 import "components/"
 import "menu/"
@@ -40,6 +41,24 @@ QtObject {
             id: device
         }
 
+        ToleranceLimits {
+            id: toleranceLimits
+        }
+
+        ReportWriter {
+            id: reportWriter
+            objectName: "reportWriter"
+        }
+
+        // The figures of whatever the chart shows: the measurement list, or in calibration
+        // mode the calibration list.
+        MeasurementStatistics {
+            id: statistics
+            objectName: "statistics"
+            model: graph.chartModel ? graph.chartModel : null
+            limits: toleranceLimits
+        }
+
         Menu {
             id: mainMenu
             objectName: "mainMenu"
@@ -71,6 +90,10 @@ QtObject {
                 else if (!root.calibMode)
                     app.openSettings()
             }
+            onReportButtonClicked: {
+                if (!root.calibMode)
+                    app.saveReport()
+            }
             onCalibButtonClicked: {
                 if (device.isDeviceOpen() && device.id() !== "")
                     app.calibrationSwitch()
@@ -88,6 +111,7 @@ QtObject {
             anchors.right: rightPanel.left
             anchors.bottom: parent.bottom
             chartModel: device.measModel
+            statistics: statistics
         }
 
         Rectangle {
@@ -107,6 +131,14 @@ QtObject {
             color: "white"
             border.width: 1
             border.color: "#BFBFBF"
+
+            // The box keeps its look; a click opens the statistics behind it.
+            MouseArea {
+                objectName: "averageBox"
+                anchors.fill: parent
+                cursorShape: Qt.PointingHandCursor
+                onClicked: app.openStatistics()
+            }
 
             Text {
                 id: averageText
@@ -136,6 +168,7 @@ QtObject {
             anchors.rightMargin: 10
             width: Defines.rightPanelWidth
             measModel: device.measModel
+            statistics: statistics
             comboModel: device.scalesModel.visibleMeasScaleNames()
 
             onUpdateChart: graph.updateAxis()
@@ -207,6 +240,19 @@ QtObject {
             device.setVisibleScales()
             rightPanel.comboModel = device.scalesModel.visibleMeasScaleNames()
         }
+    }
+
+    property StatisticsPanel statisticsPanel: StatisticsPanel {
+        x: root.x + (root.width - width) / 2
+        y: root.y + (root.height - height) / 2
+        statistics: statistics
+        limits: toleranceLimits
+    }
+
+    property RedDialog reportFailedDialog: RedDialog {
+        x: root.x + (root.width - width) / 2
+        y: root.y + (root.height - height) / 2
+        cancelEnable: false
     }
 
     property RedDialog waitDialog: RedDialog {
@@ -302,6 +348,36 @@ QtObject {
             warningDialog.visible = true
         }
         waitDialog.visible = false
+    }
+
+    // Limits can be set for every scale the tester offers and every scale in the list.
+    function limitScaleNames() {
+        var names = device.scalesModel.visibleScaleNames()
+        var inList = device.measModel.scales
+        for (var i = 1; i < inList.rowCount(); ++i) {
+            var name = inList.data(inList.index(i, 0))
+            if (names.indexOf(name) < 0)
+                names.push(name)
+        }
+        return names
+    }
+
+    // The chart goes into the report as it is on screen; the grab is ready a frame later.
+    function saveReport() {
+        graph.grabToImage(function(result) {
+            var filter = rightPanel.filterText()
+            if (!reportWriter.saveReport(device.measModel, toleranceLimits, mainMenu.devNumber,
+                                         filter, result.image)
+                    && reportWriter.errorString !== "") {
+                reportFailedDialog.text = qsTr("Отчёт не сохранён:\n%1").arg(reportWriter.errorString)
+                reportFailedDialog.visible = true
+            }
+        })
+    }
+
+    function openStatistics() {
+        statisticsPanel.scaleNames = limitScaleNames()
+        statisticsPanel.visible = true
     }
 
     function scaleSwitch(name) {

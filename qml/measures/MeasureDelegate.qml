@@ -25,6 +25,14 @@ Component {
             row.ListView.view.model.remove(index)
         }
 
+        // Outside its scale's tolerance limits: the row's texts turn red. Naming the
+        // statistics' revision re-evaluates this on every change of rows or limits.
+        readonly property bool outside: {
+            var statistics = row.ListView.view ? row.ListView.view.rowStatistics : null
+            return statistics ? (statistics.revision, statistics.isRowOutside(index)) : false
+        }
+        readonly property color textColor: outside ? Defines.baseColor : "black"
+
         width: parent ? parent.width : 0
         height: Defines.measurementHeight
 
@@ -47,16 +55,19 @@ Component {
             Text {
                 text: Qt.formatDateTime(dateTime, "dd.MM.yyyy")
                 font.pixelSize: Defines.baseFontSize
+                color: row.textColor
             }
 
             Text {
                 text: Qt.formatDateTime(dateTime, "hh:mm")
                 font.pixelSize: Defines.baseFontSize
+                color: row.textColor
             }
 
             Text {
                 text: hardness
                 font.pixelSize: Defines.baseFontSize
+                color: row.textColor
             }
         }
 

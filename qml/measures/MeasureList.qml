@@ -10,6 +10,8 @@ Item {
 
     property var measModel
     property alias comboModel: filter.model
+    // Marks the rows outside their scale's tolerance limits, when given.
+    property var statistics
 
     signal updateChart
     signal clearMemory
@@ -27,6 +29,11 @@ Item {
             scalesItemChanged(name)
         }
         updateChart()
+    }
+
+    // The scale filter in force, as the drop-down shows it ("all scales" when none).
+    function filterText() {
+        return filter.currentIndex > 0 ? filter.currentText : filter.textAt(0)
     }
 
     function applyAction(index) {
@@ -100,6 +107,8 @@ Item {
         anchors.right: parent.right
         clip: true
         model: panel.measModel
+        // The delegate finds it through its view.
+        property var rowStatistics: panel.statistics
         delegate: MeasureDelegate {}
         boundsBehavior: Flickable.StopAtBounds
 

@@ -16,6 +16,7 @@ Rectangle {
     signal saveButtonClicked
     signal openButtonClicked
     signal settingsButtonClicked
+    signal reportButtonClicked
     signal calibButtonClicked
 
     function modeSwitch() {
@@ -40,7 +41,8 @@ Rectangle {
     onModeChanged: {
         var calibration = mode === 1
         logo.color = calibration ? Defines.baseColor : Defines.secondColor
-        var squareButtons = [connectButton, saveButton, openButton, settingsButton, closeButton]
+        var squareButtons = [connectButton, saveButton, openButton, settingsButton, reportButton,
+                             closeButton]
         for (var i = 0; i < squareButtons.length; ++i) {
             // The gradient choice must be in place before the mode change repaints.
             squareButtons[i].gradEnable = calibration
@@ -112,6 +114,15 @@ Rectangle {
             height: Defines.menuHeight
             image: "qrc:/images/gear.png"
             onClicked: menu.settingsButtonClicked()
+        }
+
+        MenuItem {
+            id: reportButton
+            objectName: "reportButton"
+            width: Defines.menuHeight
+            height: Defines.menuHeight
+            image: "qrc:/images/report.png"
+            onClicked: menu.reportButtonClicked()
         }
     }
 
