@@ -1,10 +1,12 @@
 #include "files/xlsxsheetparser.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "files/guardedxmlreader.h"
 #include "files/xlsxdates.h"
 #include "files/xlsxparts.h"
+#include "formats/typednumber.h"
 
 namespace {
 
@@ -38,7 +40,9 @@ std::optional<CellType> cellType(const QStringRef& t) {
 class SheetReader {
 public:
   SheetReader(const QByteArray& xml, const WorkbookContext& context)
-      : m_xml(xml), m_context(context) {}
+      : m_xml(xml, GuardedXmlReader::maxSheetElements), m_context(context) {}
+
+  XlsxFailure failure() const { return m_failure; }
 
   std::optional<SheetCells> read() {
     bool inSheetData = false;
@@ -56,6 +60,7 @@ public:
       }
     }
     if (m_xml.failed()) {
+      m_failure = m_xml.tooLarge() ? XlsxFailure::TooLarge : XlsxFailure::Damaged;
       return std::nullopt;
     }
     return std::move(m_cells);
@@ -63,10 +68,21 @@ public:
 
 private:
   void startRow() {
-    // A row without its number follows the previous one.
-    bool ok = false;
-    const qlonglong number = m_xml.attribute(QLatin1String("r")).toLongLong(&ok);
-    m_row = ok ? int(qBound<qlonglong>(0, number, CellReference::maxRows + 1)) : m_row + 1;
+    // A row without its number follows the previous one. A number of any length saturates
+    // past the sheet, so its cells are ignored instead of landing on another row.
+    const QStringRef number = m_xml.attribute(QLatin1String("r"));
+    if (number.isEmpty()) {
+      m_row = std::min(m_row + 1, CellReference::maxRows + 1);
+    } else {
+      m_row = 0;
+      for (const QChar c : number) {
+        if (c < u'0' || c > u'9') {
+          m_row = CellReference::maxRows + 1;
+          break;
+        }
+        m_row = std::min(m_row * 10 + (c.unicode() - u'0'), CellReference::maxRows + 1);
+      }
+    }
     m_column = 0;
   }
 
@@ -74,12 +90,17 @@ private:
     const QStringRef reference = m_xml.attribute(QLatin1String("r"));
     int row = m_row;
     if (reference.isEmpty()) {
-      ++m_column;
+      m_column = std::min(m_column + 1, CellReference::maxColumns + 1);
     } else {
       const CellReference place = CellReference::fromText(reference);
       // An impossible place is ignored, and so are the unnumbered cells after it.
       row = place.row;
       m_column = place.isValid() ? place.column : CellReference::maxColumns + 1;
+    }
+    // A cell outside the sheet is skipped before anything of it is converted.
+    if (!CellReference::isValid(row, m_column)) {
+      m_xml.skipElement();
+      return true;
     }
     const std::optional<CellType> type = cellType(m_xml.attribute(QLatin1String("t")));
     const int style = m_xml.attribute(QLatin1String("s")).toInt();
@@ -101,9 +122,10 @@ private:
         m_xml.skipElement(); // the formula and extensions
       }
     }
-    if (value.isValid() && CellReference::isValid(row, m_column)) {
+    if (value.isValid()) {
       m_cells.set(row, m_column, value);
       if (m_cells.count() > XlsxSheetParser::maxCells) {
+        m_failure = XlsxFailure::TooLarge;
         return false;
       }
     }
@@ -147,7 +169,13 @@ private:
 
   QVariant number(const QString& text, int style) const {
     bool ok = false;
-    const double value = text.toDouble(&ok);
+    double value = text.toDouble(&ok);
+    if (!ok) {
+      // Workbooks saved by a program that printed numbers in a decimal-comma locale.
+      const std::optional<double> typed = TypedNumber::parse(text);
+      ok = typed.has_value();
+      value = typed.value_or(0.0);
+    }
     if (!ok || !std::isfinite(value)) {
       return {};
     }
@@ -165,11 +193,18 @@ private:
   SheetCells m_cells;
   int m_row = 0;
   int m_column = 0;
+  XlsxFailure m_failure = XlsxFailure::None;
 };
 
 } // namespace
 
 std::optional<SheetCells> XlsxSheetParser::parse(const QByteArray& xml,
-                                                 const WorkbookContext& context) {
-  return SheetReader(xml, context).read();
+                                                 const WorkbookContext& context,
+                                                 XlsxFailure* failure) {
+  SheetReader reader(xml, context);
+  std::optional<SheetCells> cells = reader.read();
+  if (failure) {
+    *failure = reader.failure();
+  }
+  return cells;
 }

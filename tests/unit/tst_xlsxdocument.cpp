@@ -505,12 +505,19 @@ void TestXlsxDocument::unreadableFilesFailWithoutPartialData_data() {
        {},
        {},
        {}});
-  // Zeros deflate about a thousandfold: a small file that would inflate past the cap.
-  const QByteArray bomb(int(XlsxPackage::maxPartSize) + 1, ' ');
-  QTest::newRow("sheet inflating past the cap") << workbookFile(
-      "bomb.xlsx", {goodSheet.left(goodSheet.size() - 12) + bomb + "</worksheet>", {}, {}, {}});
-  QTest::newRow("strings inflating past the cap")
-      << workbookFile("stringbomb.xlsx", {goodSheet, "<sst>" + bomb + "</sst>", {}, {}});
+  // Spaces deflate about a thousandfold: small files that would inflate past their caps.
+  QTest::newRow("strings inflating past the cap") << workbookFile(
+      "stringbomb.xlsx",
+      {goodSheet,
+       "<sst>" + QByteArray(int(XlsxPackage::maxStringsPartSize) + 1, ' ') + "</sst>",
+       {},
+       {}});
+  QTest::newRow("styles inflating past the cap") << workbookFile(
+      "stylebomb.xlsx",
+      {goodSheet,
+       {},
+       "<styleSheet>" + QByteArray(int(XlsxPackage::maxSmallPartSize), ' ') + "</styleSheet>",
+       {}});
   QTest::newRow("bad styles") << workbookFile("styles.xlsx", {goodSheet, {}, "<styleSheet>", {}});
 }
 
