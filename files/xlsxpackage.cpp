@@ -56,7 +56,7 @@ XlsxPackage::XlsxPackage(const QString& fileName) : m_file(fileName) {
     unzClose(m_zip);
     m_zip = nullptr;
   }
-  if (!m_zip) {
+  if (!m_zip && m_failure == XlsxFailure::None) {
     m_failure = XlsxFailure::NotAWorkbook;
   }
 }
@@ -73,6 +73,7 @@ bool XlsxPackage::readDirectory() {
       global.number_entry > ZPOS64_T(maxEntries)) {
     return false;
   }
+  quint64 declaredTotal = 0;
   for (int status = unzGoToFirstFile(m_zip); status == UNZ_OK; status = unzGoToNextFile(m_zip)) {
     char name[1024];
     unz_file_info64 info{};
@@ -80,6 +81,12 @@ bool XlsxPackage::readDirectory() {
     if (unzGetCurrentFileInfo64(m_zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
             UNZ_OK ||
         unzGetFilePos64(m_zip, &position) != UNZ_OK || m_entries.size() >= maxEntries) {
+      return false;
+    }
+    // Every part must inflate to its declared size, so their sum bounds what reading costs.
+    declaredTotal += info.uncompressed_size;
+    if (declaredTotal > quint64(maxPackageSize)) {
+      m_failure = XlsxFailure::TooLarge;
       return false;
     }
     const int length = int(qMin<ZPOS64_T>(info.size_filename, sizeof name));
@@ -120,13 +127,12 @@ std::optional<QByteArray> XlsxPackage::read(const QString& partName, qint64 maxS
   }
   // The declared size is checked against the data below, so it can be trusted here.
   const quint64 declared = info.uncompressed_size;
-  if (declared > quint64(maxSize) || declared > quint64(maxPackageSize - m_inflated)) {
+  if (declared > quint64(maxSize)) {
     return fail(XlsxFailure::TooLarge);
   }
   if (unzOpenCurrentFile(m_zip) != UNZ_OK) {
     return fail(XlsxFailure::Damaged);
   }
-  m_inflated += qint64(declared);
   QByteArray data(int(declared), Qt::Uninitialized);
   qint64 filled = 0;
   int count = 0;

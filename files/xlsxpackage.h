@@ -12,8 +12,8 @@
 // The zip container of a workbook, read part by part through minizip (the zip library
 // libxlsxwriter already brings; QuaZip cannot share a process with it, as both export the
 // same minizip symbols). A part must inflate to exactly the size its header declares, so the
-// declared sizes can be trusted: a part over the cap the caller gives, or parts that together
-// pass maxPackageSize, are refused before anything is inflated.
+// declared sizes can be trusted: a part over the cap the caller gives, or a package whose
+// parts together declare more than maxPackageSize, is refused before anything is inflated.
 class XlsxPackage {
 public:
   // What the reader of a sheet gets at most. A full sheet of 1,048,576 measurement rows takes
@@ -23,8 +23,8 @@ public:
   static constexpr qint64 maxStringsPartSize = 96LL * 1024 * 1024;
   // Relationships, the sheet list, the cell formats: a few kilobytes in real workbooks.
   static constexpr qint64 maxSmallPartSize = 8LL * 1024 * 1024;
-  // Every part read from one package, together.
-  static constexpr qint64 maxPackageSize = 384LL * 1024 * 1024;
+  // Every part of one package, together.
+  static constexpr qint64 maxPackageSize = 448LL * 1024 * 1024;
   // Workbooks hold tens of parts; a directory of many more is not one worth scanning.
   static constexpr int maxEntries = 10000;
 
@@ -36,8 +36,7 @@ public:
   bool isOpen() const { return m_zip != nullptr; }
   // Part names are matched as the format asks: without a leading "/" and ignoring case.
   bool contains(const QString& partName) const;
-  // The whole part; nothing when it is missing, damaged, encrypted, larger than maxSize or
-  // over what is left of maxPackageSize.
+  // The whole part; nothing when it is missing, damaged, encrypted or larger than maxSize.
   std::optional<QByteArray> read(const QString& partName, qint64 maxSize = maxSmallPartSize);
   // Why the package or its last part could not be read.
   XlsxFailure failure() const { return m_failure; }
@@ -54,6 +53,5 @@ private:
   QFile m_file;
   void* m_zip = nullptr;
   QHash<QString, EntryPosition> m_entries; // by normalized name
-  qint64 m_inflated = 0;                   // by the parts read so far
   XlsxFailure m_failure = XlsxFailure::None;
 };

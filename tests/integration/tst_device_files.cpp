@@ -1,4 +1,7 @@
 // Saving and opening the measurement list through the file dialogs.
+#include <sys/resource.h>
+
+#include <csignal>
 #include <memory>
 
 #include <QApplication>
@@ -79,13 +82,62 @@ private slots:
     QCOMPARE(table.rowCount(), 6);
   }
 
+  void failedOpeningSaysWhyAndLeavesTheListAndLiveModeAsTheyWere() {
+    sim().seedMemory(3);
+    QVERIFY(device->connect());
+    sim().measure(sim().randomFrequency());
+    QTRY_COMPARE(device->measures()->rowCount(), 1);
+    QTRY_VERIFY(DeviceProbe(*device).liveSeries());
+    const double live = device->measures()->hardness(0);
+    QTemporaryDir folder;
+    QFile notes(folder.filePath("notes.xlsx"));
+    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("Дата;Твёрдость\n") > 0);
+    notes.close();
+
+    answerDialog(notes.fileName());
+    const QString failure = device->openFromFile();
+    QVERIFY2(failure.contains(QStringLiteral("не книга Excel")), qPrintable(failure));
+    QCOMPARE(device->measures()->rowCount(), 1);
+    QCOMPARE(device->measures()->hardness(0), live);
+    QVERIFY(DeviceProbe(*device).liveSeries());
+    // The next live line extends the list: it still is the live series.
+    sim().measure(sim().randomFrequency());
+    QTRY_COMPARE(device->measures()->rowCount(), 2);
+    QCOMPARE(device->measures()->hardness(0), live);
+  }
+
+  void failedSavingSaysWhyAndSavingAgainWorks() {
+    sim().seedMemory(200);
+    QVERIFY(device->connect());
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath("смена.xlsx");
+
+    // A disk that takes only a few kilobytes per file, as a full one does.
+    rlimit limit{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small{2048, limit.rlim_max};
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    answerDialog(fileName);
+    const QString failure = device->saveToFile();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY2(failure.startsWith(QStringLiteral("Файл не сохранён")), qPrintable(failure));
+    QVERIFY(!QFile::exists(fileName) || QFileInfo(fileName).size() == 0);
+    QCOMPARE(device->measures()->rowCount(), 200);
+
+    answerDialog(fileName);
+    QCOMPARE(device->saveToFile(), QString());
+    QVERIFY(QFileInfo(fileName).size() > 0);
+  }
+
   void cancelledOpeningChangesNothing() {
     sim().seedMemory(3);
     QVERIFY(device->connect());
     sim().measure(sim().randomFrequency());
     QTRY_COMPARE(device->measures()->rowCount(), 1);
     answerDialog(QString());
-    device->openFromFile();
+    QCOMPARE(device->openFromFile(), QString());
     QCOMPARE(device->measures()->rowCount(), 1);
     QVERIFY(DeviceProbe(*device).liveSeries()); // still live: no file was opened
   }

@@ -9,9 +9,11 @@
 
 #include <minizip/zip.h>
 
+#include "files/cellreference.h"
 #include "files/xlsxdates.h"
 #include "files/xlsxdocument.h"
 #include "files/xlsxpackage.h"
+#include "files/xlsxsheetparser.h"
 
 namespace {
 
@@ -45,6 +47,48 @@ bool zipParts(const QString& fileName, const Parts& parts) {
                               0) == ZIP_OK &&
         zipWriteInFileInZip(zip, part.second.constData(), unsigned(part.second.size())) == ZIP_OK &&
         zipCloseFileInZip(zip) == ZIP_OK;
+  }
+  return zipClose(zip, nullptr) == ZIP_OK && written;
+}
+
+// Parts stored uncompressed, each with the size its header declares (-1: the true size) and
+// the CRC of its data, so that a test can make a header lie.
+struct StoredPart {
+  QString name;
+  QByteArray data;
+  qint64 declaredSize = -1;
+  bool wrongCrc = false;
+};
+
+bool zipStoredParts(const QString& fileName, const QList<StoredPart>& parts) {
+  zipFile zip = zipOpen64(QFile::encodeName(fileName).constData(), APPEND_STATUS_CREATE);
+  if (!zip) {
+    return false;
+  }
+  bool written = true;
+  for (const StoredPart& part : parts) {
+    uLong crc =
+        crc32(0L, reinterpret_cast<const Bytef*>(part.data.constData()), uInt(part.data.size()));
+    if (part.wrongCrc) {
+      crc ^= 1;
+    }
+    const ZPOS64_T size = ZPOS64_T(part.declaredSize < 0 ? part.data.size() : part.declaredSize);
+    written =
+        written &&
+        zipOpenNewFileInZip2_64(zip,
+                                part.name.toUtf8().constData(),
+                                nullptr,
+                                nullptr,
+                                0,
+                                nullptr,
+                                0,
+                                nullptr,
+                                0,
+                                0,
+                                1,
+                                0) == ZIP_OK &&
+        zipWriteInFileInZip(zip, part.data.constData(), unsigned(part.data.size())) == ZIP_OK &&
+        zipCloseFileInZipRaw64(zip, size, crc) == ZIP_OK;
   }
   return zipClose(zip, nullptr) == ZIP_OK && written;
 }
@@ -129,6 +173,12 @@ private slots:
 
   void unreadableFilesFailWithoutPartialData_data();
   void unreadableFilesFailWithoutPartialData();
+
+  void cellPlacesTooLargeForAnIntegerNeverLandOnOtherCells();
+  void numbersSavedWithADecimalCommaReadAsNumbers();
+  void partsMustHoldExactlyTheDataTheirHeaderDeclares_data();
+  void partsMustHoldExactlyTheDataTheirHeaderDeclares();
+  void partsAndPackagesOverTheirCapsAreRefusedAsTooLarge();
 };
 
 std::unique_ptr<XlsxDocument> TestXlsxDocument::open(const Parts& parts) {
@@ -527,6 +577,109 @@ void TestXlsxDocument::unreadableFilesFailWithoutPartialData() {
   XlsxDocument document(fileName);
   QVERIFY(!document.selectSheet(QStringLiteral("Лист1")));
   QVERIFY(!document.read(1, 1).isValid());
+}
+
+void TestXlsxDocument::cellPlacesTooLargeForAnIntegerNeverLandOnOtherCells() {
+  // 4294967297 is 2^32 + 1 and MWLQKWX is 2^32 + 2 as a column: both wrapped to 1 in an int.
+  const QByteArray sheet =
+      worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><v>2</v></c>"
+                "<c r=\"B4294967297\"><v>3</v></c><c r=\"MWLQKWX1\"><v>4</v></c>"
+                "<c r=\"$B$4294967297\"><v>5</v></c></row>"
+                "<row r=\"4294967297\"><c><v>6</v></c><c><v>7</v></c></row>"
+                "<row r=\"18446744073709551617\"><c><v>8</v></c></row>"
+                "<row r=\"2x\"><c><v>9</v></c></row>"
+                "<row><c><v>10</v></c></row>");
+  const auto document = open(workbook({sheet, {}, {}, {}}));
+  QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(document->read(1, 1), QVariant(1.0));
+  QCOMPARE(document->read(1, 2), QVariant(2.0));
+  QVERIFY(!document->read(2, 1).isValid());
+  for (const char* text : {"B4294967297", "MWLQKWX1", "A99999999999", "ZZZZZZZZZZZ1", "XFE1"}) {
+    QVERIFY2(!CellReference::fromText(QString::fromLatin1(text)).isValid(), text);
+  }
+  QCOMPARE(CellReference::fromText(QStringLiteral("$XFD$1048576")).column, 16384);
+}
+
+void TestXlsxDocument::numbersSavedWithADecimalCommaReadAsNumbers() {
+  // What this program wrote while the process locale had a decimal comma.
+  const QByteArray sheet =
+      worksheet("<row r=\"1\"><c r=\"A1\"><v>52,25</v></c><c r=\"B1\"><v>1,5E-07</v></c>"
+                "<c r=\"C1\"><v>1,2,3</v></c></row>");
+  const auto document = open(workbook({sheet, {}, {}, {}}));
+  QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(document->read(1, 1), QVariant(52.25));
+  QCOMPARE(document->read(1, 2), QVariant(1.5e-07));
+  QVERIFY(!document->read(1, 3).isValid());
+}
+
+void TestXlsxDocument::partsMustHoldExactlyTheDataTheirHeaderDeclares_data() {
+  QTest::addColumn<qint64>("sizeChange");
+  QTest::addColumn<bool>("wrongCrc");
+  QTest::addColumn<bool>("readable");
+  QTest::newRow("as declared") << qint64(0) << false << true;
+  QTest::newRow("wrong checksum") << qint64(0) << true << false;
+  QTest::newRow("one byte short of its header, wrong checksum") << qint64(1) << true << false;
+  QTest::newRow("one byte short of its header") << qint64(1) << false << false;
+  QTest::newRow("one byte longer than its header") << qint64(-1) << false << false;
+}
+
+void TestXlsxDocument::partsMustHoldExactlyTheDataTheirHeaderDeclares() {
+  QFETCH(qint64, sizeChange);
+  QFETCH(bool, wrongCrc);
+  QFETCH(bool, readable);
+  const Parts parts =
+      workbook({worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"), {}, {}, {}});
+  QList<StoredPart> stored;
+  for (const auto& part : parts) {
+    const bool sheet = part.first.endsWith(QLatin1String("sheet1.xml"));
+    stored.append(
+        {part.first, part.second, sheet ? part.second.size() + sizeChange : -1, sheet && wrongCrc});
+  }
+  static int count = 0;
+  const QString fileName = path(QStringLiteral("declared%1.xlsx").arg(++count));
+  QVERIFY(zipStoredParts(fileName, stored));
+  XlsxDocument document(fileName);
+  QCOMPARE(document.selectSheet(QStringLiteral("Лист1")), readable);
+  if (readable) {
+    QCOMPARE(document.read(1, 1), QVariant(1.0));
+  } else {
+    QCOMPARE(document.failure(), XlsxFailure::Damaged);
+  }
+}
+
+void TestXlsxDocument::partsAndPackagesOverTheirCapsAreRefusedAsTooLarge() {
+  // Headers are believed only as far as the data bears them out, so they are checked first:
+  // nothing of these parts is inflated.
+  const Parts parts =
+      workbook({worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"), "<sst/>", {}, {}});
+  const auto withDeclared = [&](const QString& name, qint64 sheetSize, qint64 stringsSize) {
+    QList<StoredPart> stored;
+    for (const auto& part : parts) {
+      qint64 declared = -1;
+      if (part.first.endsWith(QLatin1String("sheet1.xml"))) {
+        declared = sheetSize;
+      } else if (part.first.endsWith(QLatin1String("sharedStrings.xml"))) {
+        declared = stringsSize;
+      }
+      stored.append({part.first, part.second, declared, false});
+    }
+    return zipStoredParts(path(name), stored) ? path(name) : QString();
+  };
+  const qint64 sheetCap = XlsxPackage::maxSheetPartSize;
+  const qint64 stringsCap = XlsxPackage::maxStringsPartSize;
+  for (const QString& fileName :
+       {withDeclared("bigsheet.xlsx", sheetCap + 1, -1),
+        withDeclared("bigstrings.xlsx", -1, stringsCap + 1),
+        withDeclared("bigpackage.xlsx", sheetCap, XlsxPackage::maxPackageSize - sheetCap)}) {
+    QVERIFY(!fileName.isEmpty());
+    XlsxDocument document(fileName);
+    QVERIFY2(!document.selectSheet(QStringLiteral("Лист1")), qPrintable(fileName));
+    QVERIFY2(document.failure() == XlsxFailure::TooLarge,
+             qPrintable(fileName + QString::number(int(document.failure()))));
+  }
+  // The caps leave room for the largest sheet this program saves.
+  QVERIFY(sheetCap + stringsCap <= XlsxPackage::maxPackageSize);
+  QVERIFY(XlsxSheetParser::maxCells >= 3 * CellReference::maxRows);
 }
 
 QTEST_GUILESS_MAIN(TestXlsxDocument)
