@@ -4,46 +4,18 @@
 #include <csignal>
 #include <memory>
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QtTest>
 
 #include "models/measurementmodel.h"
 #include "support/deviceprobe.h"
 #include "support/devicetestcase.h"
+#include "support/filedialoganswer.h"
 
 class DeviceFilesTest : public DeviceTestCase {
   Q_OBJECT
 
-  struct Seen {
-    QString title;
-    QStringList filters;
-    QString folder;
-  };
-
-  // Answers the next file dialog once it is up, with the given file or (empty) by cancelling,
-  // and tells what the dialog showed.
-  std::shared_ptr<Seen> answerDialog(const QString& fileName) {
-    auto seen = std::make_shared<Seen>();
-    auto* poll = new QTimer(this);
-    QObject::connect(poll, &QTimer::timeout, [poll, seen, fileName] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (!dialog || !dialog->isVisible())
-        return; // not up yet
-      poll->deleteLater();
-      poll->stop();
-      *seen = {dialog->windowTitle(), dialog->nameFilters(), dialog->directory().absolutePath()};
-      if (fileName.isEmpty()) {
-        dialog->reject();
-        return;
-      }
-      // Typed into the name field, as a user would.
-      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(fileName);
-      QMetaObject::invokeMethod(dialog, "accept");
-    });
-    poll->start(50);
-    return seen;
+  std::shared_ptr<SeenFileDialog> answerDialog(const QString& fileName) {
+    return answerFileDialog(this, fileName);
   }
 
 private slots:
@@ -55,7 +27,7 @@ private slots:
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QVERIFY(QDir().mkpath(documents));
 
-    const std::shared_ptr<Seen> saving = answerDialog(fileName);
+    const std::shared_ptr<SeenFileDialog> saving = answerDialog(fileName);
     device->saveToFile();
     QCOMPARE(saving->title, QString("Сохранить измерения"));
     QCOMPARE(saving->filters, QStringList({"Таблица Excel (*.xlsx)"}));
@@ -65,7 +37,7 @@ private slots:
     // A live line puts the table in live mode; opening the file leaves it again.
     sim().measure(sim().randomFrequency());
     QTRY_VERIFY(DeviceProbe(*device).liveSeries());
-    const std::shared_ptr<Seen> opening = answerDialog(fileName);
+    const std::shared_ptr<SeenFileDialog> opening = answerDialog(fileName);
     device->openFromFile();
     QCOMPARE(opening->title, QString("Открыть измерения"));
     QVERIFY(!DeviceProbe(*device).liveSeries());
