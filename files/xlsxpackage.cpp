@@ -74,6 +74,7 @@ bool XlsxPackage::readDirectory() {
     return false;
   }
   quint64 declaredTotal = 0;
+  quint64 compressedTotal = 0;
   for (int status = unzGoToFirstFile(m_zip); status == UNZ_OK; status = unzGoToNextFile(m_zip)) {
     char name[1024];
     unz_file_info64 info{};
@@ -85,6 +86,7 @@ bool XlsxPackage::readDirectory() {
     }
     // Every part must inflate to its declared size, so their sum bounds what reading costs.
     declaredTotal += info.uncompressed_size;
+    compressedTotal += info.compressed_size;
     if (declaredTotal > quint64(maxPackageSize)) {
       m_failure = XlsxFailure::TooLarge;
       return false;
@@ -92,6 +94,11 @@ bool XlsxPackage::readDirectory() {
     const int length = int(qMin<ZPOS64_T>(info.size_filename, sizeof name));
     m_entries.insert(normalized(QString::fromUtf8(name, length)),
                      {position.pos_in_zip_directory, position.num_of_file});
+  }
+  if (declaredTotal > quint64(freeInflation) &&
+      declaredTotal / maxInflationRatio > compressedTotal) {
+    m_failure = XlsxFailure::TooLarge;
+    return false;
   }
   return !m_entries.isEmpty();
 }

@@ -25,6 +25,10 @@ public:
   static constexpr qint64 maxSmallPartSize = 8LL * 1024 * 1024;
   // Every part of one package, together.
   static constexpr qint64 maxPackageSize = 448LL * 1024 * 1024;
+  // Workbooks inflate about tenfold, fifteenfold when every row is the same; a package that
+  // inflates a hundredfold is a bomb and is refused before anything is inflated.
+  static constexpr quint64 maxInflationRatio = 100;
+  static constexpr qint64 freeInflation = 1024 * 1024;
   // Workbooks hold tens of parts; a directory of many more is not one worth scanning.
   static constexpr int maxEntries = 10000;
 

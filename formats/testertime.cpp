@@ -1,7 +1,10 @@
 #include "formats/testertime.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
+
+#include <QHash>
 
 namespace TesterTime {
 namespace {
@@ -57,6 +60,42 @@ QDateTime parseLoose(const QString& text) {
   return date.isValid() && time.isValid() ? wallClock(date, time) : QDateTime();
 }
 
+// One stamp at a time through the C library: a local QDateTime asks it for the time zone,
+// which costs microseconds per stamp (it looks at the zone file each time).
+QDateTime slowWallClock(const QDate& date, const QTime& time) {
+  const QDateTime local(date, time);
+  if (local.isValid()) {
+    return local;
+  }
+  // Inside a gap: the offset of the day before, which is the one the gap skips from.
+  return QDateTime(
+      date, time, Qt::OffsetFromUTC, QDateTime(date.addDays(-1), time).offsetFromUtc());
+}
+
+// The local offset from UTC that holds through a whole hour of a day, found once per hour: a
+// memory read or a workbook of 100,000 stamps then asks the C library a few hundred times.
+// Nothing for an hour in which the offset changes, or which a gap cuts.
+std::optional<int> hourOffset(const QDate& date, int hour) {
+  thread_local QHash<qint64, int> offsets;
+  constexpr int changes = std::numeric_limits<int>::min();
+  const qint64 key = date.toJulianDay() * 24 + hour;
+  auto found = offsets.constFind(key);
+  if (found == offsets.cend()) {
+    if (offsets.size() > 100000) {
+      offsets.clear();
+    }
+    const QDateTime first(date, QTime(hour, 0, 0));
+    const QDateTime last(date, QTime(hour, 59, 59));
+    const bool steady =
+        first.isValid() && last.isValid() && first.offsetFromUtc() == last.offsetFromUtc();
+    found = offsets.insert(key, steady ? first.offsetFromUtc() : changes);
+  }
+  if (*found == changes) {
+    return std::nullopt;
+  }
+  return *found;
+}
+
 } // namespace
 
 QDateTime parse(const QString& text) {
@@ -75,13 +114,13 @@ QString format(const QDateTime& dateTime) {
 }
 
 QDateTime wallClock(const QDate& date, const QTime& time) {
-  const QDateTime local(date, time);
-  if (local.isValid() || !date.isValid() || !time.isValid()) {
-    return local;
+  if (!date.isValid() || !time.isValid()) {
+    return {};
   }
-  // Inside a gap: the offset of the day before, which is the one the gap skips from.
-  return QDateTime(
-      date, time, Qt::OffsetFromUTC, QDateTime(date.addDays(-1), time).offsetFromUtc());
+  if (const std::optional<int> offset = hourOffset(date, time.hour())) {
+    return QDateTime(date, time, Qt::OffsetFromUTC, *offset);
+  }
+  return slowWallClock(date, time);
 }
 
 } // namespace TesterTime

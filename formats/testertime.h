@@ -23,7 +23,9 @@ QDateTime parseShort(const QString& text);
 // "hh:mm:ss dd.MM.yy" of the date-time's own fields; empty for an invalid one.
 QString format(const QDateTime& dateTime);
 
-// The local date-time of a wall-clock reading, kept also inside a daylight-saving gap.
+// The local date-time of a wall-clock reading, kept also inside a daylight-saving gap. It
+// carries its offset from UTC (Qt::OffsetFromUTC): the same moment as the local date-time,
+// without asking the C library for the time zone at every stamp.
 QDateTime wallClock(const QDate& date, const QTime& time);
 
 } // namespace TesterTime

@@ -677,6 +677,16 @@ void TestXlsxDocument::partsAndPackagesOverTheirCapsAreRefusedAsTooLarge() {
     QVERIFY2(document.failure() == XlsxFailure::TooLarge,
              qPrintable(fileName + QString::number(int(document.failure()))));
   }
+  // A package that inflates a hundredfold is a bomb, whatever its parts' caps.
+  const QString bomb = workbookFile(
+      "ratio.xlsx",
+      {worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + QByteArray(4 << 20, ' ')),
+       {},
+       {},
+       {}});
+  XlsxDocument bombDocument(bomb);
+  QVERIFY(!bombDocument.selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(int(bombDocument.failure()), int(XlsxFailure::TooLarge));
   // The caps leave room for the largest sheet this program saves.
   QVERIFY(sheetCap + stringsCap <= XlsxPackage::maxPackageSize);
   QVERIFY(XlsxSheetParser::maxCells >= 3 * CellReference::maxRows);
