@@ -118,7 +118,10 @@ bool writeMeasurementWorkbook(const QString& fileName,
     }
     return false;
   }
-  document.write(1, DateTimeColumn, marker);
+  // The first row takes A1's place; the marker stays only in a workbook of no rows.
+  if (rows.isEmpty()) {
+    document.write(1, DateTimeColumn, marker);
+  }
   int row = 1;
   for (const Measurement& measurement : rows) {
     const QString dateTime = TesterTime::format(measurement.dateTime());

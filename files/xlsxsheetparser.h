@@ -29,4 +29,9 @@ public:
 
   static std::optional<SheetCells>
   parse(const QByteArray& xml, const WorkbookContext& context, XlsxFailure* failure = nullptr);
+  // The same through the XML reader alone, without the scanner that parse gives the usual
+  // shapes of sheet data to; both must give the same cells.
+  static std::optional<SheetCells> parseWithXmlReader(const QByteArray& xml,
+                                                      const WorkbookContext& context,
+                                                      XlsxFailure* failure = nullptr);
 };

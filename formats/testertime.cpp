@@ -110,7 +110,28 @@ QDateTime parseShort(const QString& text) {
 }
 
 QString format(const QDateTime& dateTime) {
-  return dateTime.toString(shortPattern);
+  if (!dateTime.isValid()) {
+    return {};
+  }
+  // Digit by digit, as the parser reads: a save formats every row's stamp.
+  int year = 0, month = 0, day = 0;
+  dateTime.date().getDate(&year, &month, &day);
+  if (year < 0) {
+    return dateTime.toString(shortPattern);
+  }
+  const QTime time = dateTime.time();
+  const int fields[] = {time.hour(), time.minute(), time.second(), day, month, year % 100};
+  static const char separators[] = {':', ':', ' ', '.', '.'};
+  QString text(17, Qt::Uninitialized);
+  QChar* out = text.data();
+  for (int i = 0; i < 6; ++i) {
+    *out++ = QLatin1Char(char('0' + fields[i] / 10));
+    *out++ = QLatin1Char(char('0' + fields[i] % 10));
+    if (i < 5) {
+      *out++ = QLatin1Char(separators[i]);
+    }
+  }
+  return text;
 }
 
 QDateTime wallClock(const QDate& date, const QTime& time) {

@@ -179,6 +179,8 @@ private slots:
   void partsMustHoldExactlyTheDataTheirHeaderDeclares_data();
   void partsMustHoldExactlyTheDataTheirHeaderDeclares();
   void partsAndPackagesOverTheirCapsAreRefusedAsTooLarge();
+  void sheetDataScannerAgreesWithTheXmlReader_data();
+  void sheetDataScannerAgreesWithTheXmlReader();
 };
 
 std::unique_ptr<XlsxDocument> TestXlsxDocument::open(const Parts& parts) {
@@ -690,6 +692,76 @@ void TestXlsxDocument::partsAndPackagesOverTheirCapsAreRefusedAsTooLarge() {
   // The caps leave room for the largest sheet this program saves.
   QVERIFY(sheetCap + stringsCap <= XlsxPackage::maxPackageSize);
   QVERIFY(XlsxSheetParser::maxCells >= 3 * CellReference::maxRows);
+}
+
+void TestXlsxDocument::sheetDataScannerAgreesWithTheXmlReader_data() {
+  QTest::addColumn<QByteArray>("rows");
+  QTest::newRow("our own rows") << QByteArray(
+      "<row r=\"1\" spans=\"1:3\"><c r=\"A1\" t=\"inlineStr\"><is><t>14:05:09 21.03.24</t>"
+      "</is></c><c r=\"B1\"><v>52.25</v></c><c r=\"C1\" t=\"inlineStr\"><is><t>HRC</t></is>"
+      "</c></row>\n<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>Шкала 1</t></is></c></row>");
+  QTest::newRow("entities, references, escapes and spaces") << QByteArray(
+      "<row r='1'><c r = 'A1' t='inlineStr'><is><t xml:space=\"preserve\"> a &amp; b &lt;&gt;"
+      "&quot;&apos;&#65;&#x42;&#x1F600; _x000D_ </t></is></c>\n  <c r=\"B1\" t=\"str\" "
+      "cm=\"1\"><v>x_x0041_</v></c><c r=\"C1\" t=\"e\"><v>#N/A</v></c><c r=\"D1\" s=\"0\" "
+      "t=\"b\"><v>1</v></c></row>");
+  QTest::newRow("empty cells, rows and values")
+      << QByteArray("<row r=\"3\"/><row><c/><c t=\"str\"><v/></c><c><v></v></c><c t=\"inlineStr\">"
+                    "<is><t/></is></c><c t=\"s\"><v>0</v></c></row><row r=\"5\"></row>");
+  QTest::newRow("places past the sheet") << QByteArray(
+      "<row r=\"1\"><c r=\"XFD1\"><v>1</v></c><c><v>2</v></c><c r=\"B4294967297\"><v>3</v></c>"
+      "</row><row r=\"99999999999999999999\"><c><v>4</v></c></row><row r=\"1x\"><c><v>5</v>"
+      "</c></row>");
+  QTest::newRow("a formula and rich text") << QByteArray(
+      "<row r=\"1\"><c r=\"A1\"><f>1+1</f><v>2</v></c><c r=\"B1\" t=\"inlineStr\"><is><r><t>a"
+      "</t></r><r><t>b</t></r></is></c></row>");
+  QTest::newRow("a comment and character data")
+      << QByteArray("<row r=\"1\"><!-- x --><c r=\"A1\" t=\"str\"><v><![CDATA[<b>]]></v></c>"
+                    "</row>");
+  QTest::newRow("a line break in a value") << QByteArray(
+      "<row r=\"1\"><c r=\"A1\" t=\"str\"><v>a\r\nb</v></c><c r=\"B1\" t=\"str\"><v>a\tb"
+      "</v></c></row>");
+  QTest::newRow("an unknown entity")
+      << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>&bogus;</v></c></row>");
+  QTest::newRow("a character XML cannot hold")
+      << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>&#0;</v></c></row>");
+  QTest::newRow("a control byte") << QByteArray(
+      "<row r=\"1\"><c r=\"A1\" t=\"str\"><v>a\x01</v></c></row>");
+  QTest::newRow("bad UTF-8") << QByteArray(
+      "<row r=\"1\"><c r=\"A1\" t=\"str\"><v>a\xff\xfe</v></c></row>");
+  QTest::newRow("end of character data in text")
+      << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>a]]>b</v></c></row>");
+  QTest::newRow("a cell left open") << QByteArray("<row r=\"1\"><c r=\"A1\"><v>1</v></row>");
+  QTest::newRow("a repeated attribute")
+      << QByteArray("<row r=\"1\"><c r=\"A1\" r=\"B1\"><v>1</v></c></row>");
+  QTest::newRow("a prefixed cell")
+      << QByteArray("<row r=\"1\"><x:c xmlns:x=\"urn:x\" r=\"A1\"><x:v>1</x:v></x:c></row>");
+  QTest::newRow("text between cells") << QByteArray("<row r=\"1\">a<c r=\"A1\"><v>1</v></c></row>");
+}
+
+void TestXlsxDocument::sheetDataScannerAgreesWithTheXmlReader() {
+  QFETCH(QByteArray, rows);
+  WorkbookContext context;
+  context.sharedStrings = {QStringLiteral("общая")};
+  const QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + worksheet(rows);
+  const auto dump = [](const std::optional<SheetCells>& cells) {
+    QStringList lines;
+    if (!cells) {
+      return QStringList{QStringLiteral("nothing")};
+    }
+    cells->forEach([&](int row, int column, const QVariant& value) {
+      lines << QStringLiteral("%1,%2 %3 %4")
+                   .arg(row)
+                   .arg(column)
+                   .arg(value.typeName(), value.toString());
+    });
+    return lines;
+  };
+  XlsxFailure scanned = XlsxFailure::None;
+  XlsxFailure read = XlsxFailure::None;
+  QCOMPARE(dump(XlsxSheetParser::parse(xml, context, &scanned)),
+           dump(XlsxSheetParser::parseWithXmlReader(xml, context, &read)));
+  QCOMPARE(int(scanned), int(read));
 }
 
 QTEST_GUILESS_MAIN(TestXlsxDocument)
