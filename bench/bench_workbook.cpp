@@ -9,6 +9,7 @@
 // Run: bench_workbook [--no-openpyxl] [rows...]    (default 10000 100000)
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 
 #include <minizip/zip.h>
@@ -25,6 +26,7 @@
 #include <QTemporaryDir>
 
 #include "bench/benchsupport.h"
+#include "files/cellreference.h"
 #include "files/measurementworkbook.h"
 #include "files/xlsxpackage.h"
 #include "formats/testertime.h"
@@ -196,6 +198,23 @@ QList<HostileFile> makeHostileFiles(const QTemporaryDir& dir) {
                                "<sst/>",
                                dateStyles)))
     files.append({QStringLiteral("hostile: 1.95 million date cells past column XFD"), pastXfd});
+  // The same cells with values of random digits, which do not compress like a bomb: the
+  // package is read, and each cell's place is checked before its value is converted.
+  const QString pastXfdRandom = dir.filePath(QStringLiteral("past-xfd-random.xlsx"));
+  QByteArray randomCells;
+  randomCells.reserve(1950000 * 32);
+  quint32 state = 12345;
+  for (int i = 0; i < 1950000; ++i) {
+    state = state * 1664525u + 1013904223u;
+    randomCells += "<c s=\"1\"><v>4" + QByteArray::number(state % 100000000) + "</v></c>";
+  }
+  if (zipParts(pastXfdRandom,
+               hostileWorkbook(sheetStart + "<c r=\"XFE1\" s=\"1\"><v>45000.5</v></c>" +
+                                   randomCells + sheetEnd,
+                               "<sst/>",
+                               dateStyles)))
+    files.append(
+        {QStringLiteral("hostile: 1.95 million random date cells past column XFD"), pastXfdRandom});
   // Every part as large as its cap lets it be, each made of the cheapest elements.
   const QString nearCaps = dir.filePath(QStringLiteral("near-caps.xlsx"));
   if (zipParts(nearCaps,
@@ -214,6 +233,8 @@ QList<HostileFile> makeHostileFiles(const QTemporaryDir& dir) {
 
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
+  // The table below is printed with the C library: points, whatever the user's locale.
+  std::setlocale(LC_NUMERIC, "C");
   QList<int> counts;
   bool withOpenpyxl = true;
   for (const QString& argument : app.arguments().mid(1)) {
@@ -310,6 +331,35 @@ int main(int argc, char* argv[]) {
   }
   if (python.isEmpty()) {
     std::printf("python3 with openpyxl not found or not asked for: no comparison\n");
+  }
+
+  // What this program saves it opens again, up to the last row a sheet has.
+  {
+    const QList<Measurement> rows = makeRows(CellReference::maxRows);
+    const QString full = dir.filePath(QStringLiteral("full.xlsx"));
+    QElapsedTimer timer;
+    timer.start();
+    QString failure;
+    const bool saved = writeMeasurementWorkbook(full, rows, &failure);
+    const double save = seconds(timer);
+    timer.restart();
+    const auto opened = readMeasurementWorkbook(full, &failure);
+    const double open = seconds(timer);
+    const bool same = saved && opened && *opened == rows;
+    std::printf("a full sheet of %d rows: saved in %.2f s, opened in %.2f s, %s\n",
+                int(rows.size()),
+                save,
+                open,
+                same ? "the same rows" : qPrintable(failure));
+    BenchSupport::reportFigure(
+        QStringLiteral("a full sheet of 1,048,576 rows saved and opened again"),
+        QStringLiteral("the same rows"),
+        QStringLiteral("save %1 s, open %2 s, peak %3 MiB")
+            .arg(save, 0, 'f', 2)
+            .arg(open, 0, 'f', 2)
+            .arg(BenchSupport::peakMemoryKiB() / 1024),
+        same);
+    QFile::remove(full);
   }
 
   for (const HostileFile& hostile : makeHostileFiles(dir)) {

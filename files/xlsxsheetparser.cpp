@@ -431,8 +431,7 @@ private:
         } else if (startsWith(p, end, "is>")) {
           p = skipSpace(p + 3, end);
           Tag t;
-          if (!startsWith(p, end, "<t") || !readAttributes(p + 2, end, t) ||
-              (!isSpace(p[2]) && p[2] != '>' && p[2] != '/')) {
+          if (p == end || *p != '<' || !isTag(p + 1, end, "t") || !readAttributes(p + 2, end, t)) {
             return false;
           }
           ++elements;
