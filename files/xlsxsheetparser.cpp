@@ -258,6 +258,9 @@ private:
         return false; // attributes are separated by white space
       }
       const char* name = p;
+      if (!std::isalpha(uchar(*p)) && *p != '_') {
+        return false; // a name starts with a letter; others are left to the reader
+      }
       while (p != end &&
              (std::isalnum(uchar(*p)) || *p == '_' || *p == '-' || *p == '.' || *p == ':')) {
         ++p;
@@ -278,7 +281,7 @@ private:
       const char quote = *p++;
       const char* value = p;
       while (p != end && *p != quote) {
-        if (*p == '<' || *p == '&' || *p == '\n' || *p == '\t' || *p == '\r') {
+        if (*p == '<' || *p == '&' || uchar(*p) < 0x20 || uchar(*p) >= 0x80) {
           return false;
         }
         ++p;
