@@ -126,14 +126,18 @@ bool Calibration::endTest() {
     fail(tr("Калибровка не выполнена: текущая шкала прибора\nнеизвестна программе."));
   } else if (const std::optional<ScaleConstants> fit =
                  fitConstants(m_meanFrequencies, m_referenceHardnesses, *scaleNumber == 0)) {
+    const Scale before = *scale;
     scale->setA(fit->a);
     scale->setB(fit->b);
     scale->setC(0.0);
     scale->setType(fit->type);
     scale->setPoints(static_cast<qint16>(m_meanFrequencies.size()));
     written = m_device->setScale();
-    if (!written)
+    if (!written) {
+      // The record keeps saying what the tester holds.
+      *scale = before;
       fail(tr("Калибровка не выполнена: прибор не принял\nкоэффициенты."));
+    }
   } else {
     fail(tr("Калибровка не выполнена: нужно не менее\n"
             "двух тестов на мерах разной твердости."));

@@ -199,6 +199,20 @@ private slots:
     QTRY_COMPARE(calibTable().rowCount(), 1);
   }
 
+  void constantsTheTesterDidNotTakeLeaveTheRecordAsTheTesterHoldsIt() {
+    connectOnScale(0);
+    const Scale before = *device->scales()->scale(0);
+    addTest({800}, "60");
+    addTest({900}, "40");
+    sim().failReply("setconst", 0, TesterSimulator::Failure::Drop); // no " A:" prompt
+    QVERIFY(!calibration->endTest());
+    QVERIFY(calibration->failure().contains(QStringLiteral("не принял")));
+    const Scale* hrc = device->scales()->scale(0);
+    QCOMPARE(hrc->a(), before.a());
+    QCOMPARE(hrc->b(), before.b());
+    QCOMPARE(hrc->points(), before.points());
+  }
+
   void referenceIsReadWithACommaOrAPointAndAnythingElseKeepsTheTestOpen() {
     QVERIFY(calibration->isReadableReference("45,5"));
     QVERIFY(calibration->isReadableReference(" 45.5 "));
