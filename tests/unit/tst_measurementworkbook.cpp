@@ -339,7 +339,11 @@ void TestMeasurementWorkbook::timeStampInADaylightSavingGapIsKept() {
   qputenv("TZ", "Europe/Berlin");
   tzset();
   const QString inGap = QStringLiteral("02:30:00 31.03.24");
-  const auto opened = readMeasurementWorkbook(sheetWith("gap.xlsx", {{inGap, 50.0, "HRC"}}));
+  // As text, and as a date cell typed into a spreadsheet.
+  const auto opened = readMeasurementWorkbook(
+      sheetWith("gap.xlsx",
+                {{inGap, 50.0, "HRC"},
+                 {TesterTime::wallClock(QDate(2024, 3, 31), QTime(2, 45, 0)), 51.0, "HRC"}}));
   const bool resaved = opened && writeMeasurementWorkbook(path("gap2.xlsx"), *opened);
   XlsxDocument again(path("gap2.xlsx"));
   const bool selected = again.selectSheet(sheetName);
@@ -353,8 +357,9 @@ void TestMeasurementWorkbook::timeStampInADaylightSavingGapIsKept() {
   tzset();
 
   QVERIFY(opened.has_value());
-  QCOMPARE(opened->size(), 1);
+  QCOMPARE(opened->size(), 2);
   QVERIFY(opened->first().dateTime().isValid());
+  QCOMPARE(TesterTime::format(opened->at(1).dateTime()), QStringLiteral("02:45:00 31.03.24"));
   QCOMPARE(TesterTime::format(opened->first().dateTime()), inGap);
   QVERIFY(opened->first().dateTime() <= afterGap);
   QVERIFY(resaved && selected);
