@@ -23,12 +23,8 @@ const QString russianSheetName = QStringLiteral("Измерения");
 // the other.
 const QString englishSheetName = QStringLiteral("Measurements");
 
-QString tr(const char* text) {
-  return QCoreApplication::translate("MeasurementModel", text);
-}
-
 QString sheetName() {
-  return tr("Измерения");
+  return QCoreApplication::translate("MeasurementModel", "Измерения");
 }
 
 // The translated name first, then the other language's.
@@ -45,28 +41,40 @@ QStringList sheetNamesToOpen() {
 QString saveFailureText(XlsxFailure failure) {
   switch (failure) {
   case XlsxFailure::DiskFull:
-    return tr("Файл не сохранён: на диске не хватает места.");
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не сохранён: на диске не хватает места.");
   case XlsxFailure::Refused:
-    return tr("Файл не сохранён: в книгу Excel нельзя записать эти данные.");
+    return QCoreApplication::translate(
+        "MeasurementModel", "Файл не сохранён: в книгу Excel нельзя записать эти данные.");
   case XlsxFailure::NotWritable:
-    return tr("Файл не сохранён: нет доступа к папке,\nили файл открыт в другой программе.");
+    return QCoreApplication::translate(
+        "MeasurementModel",
+        "Файл не сохранён: нет доступа к папке,\nили файл открыт в другой программе.");
   default:
-    return tr("Файл не сохранён: ошибка записи на диск.");
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не сохранён: ошибка записи на диск.");
   }
 }
 
 QString openFailureText(XlsxFailure failure) {
   switch (failure) {
   case XlsxFailure::Unreadable:
-    return tr("Файл не открыт: его нет или к нему нет доступа.");
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не открыт: его нет или к нему нет доступа.");
   case XlsxFailure::Damaged:
-    return tr("Файл не открыт: книга Excel повреждена.");
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не открыт: книга Excel повреждена.");
   case XlsxFailure::TooLarge:
-    return tr("Файл не открыт: книга Excel слишком велика\n(не более 1 048 576 строк).");
+    return QCoreApplication::translate(
+        "MeasurementModel",
+        "Файл не открыт: книга Excel слишком велика\n(не более 1 048 576 строк).");
   case XlsxFailure::NoSuchSheet:
-    return tr("Файл не открыт: в книге нет листа \"%1\".").arg(sheetName());
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не открыт: в книге нет листа \"%1\".")
+        .arg(sheetName());
   default:
-    return tr("Файл не открыт: это не книга Excel (.xlsx).");
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не открыт: это не книга Excel (.xlsx).");
   }
 }
 
