@@ -1,3 +1,5 @@
+#include <clocale>
+
 #include <QApplication>
 #include <QLocale>
 #include <QQmlApplicationEngine>
@@ -9,6 +11,10 @@
 int main(int argc, char* argv[]) {
   // Widgets, not just Gui: the workbook file dialogs are widget dialogs.
   QApplication app(argc, argv);
+  // The application object takes the C library's locale from the environment; in ru_RU
+  // every printf and strtod, ours and our libraries', would use a decimal comma. Texts are
+  // translated by Qt, so only the numbers go back to the C form.
+  std::setlocale(LC_NUMERIC, "C");
 
   // The texts are Russian; an optional brenmo_en.qm in the working directory replaces them.
   QTranslator translator;

@@ -61,6 +61,10 @@ public:
 
   bool open(OpenMode mode) override;
 
+  // The tester's current scale; nothing when it gave no readable scale record (where
+  // currentScaleNumber() says 0).
+  std::optional<qint16> readCurrentScale() { return queryCurrentScale(); }
+
 signals:
   void beginDataChange();
   void dataChanged();
@@ -87,8 +91,9 @@ public slots:
   void setScales();
   ScaleModel* scales();
   void setCalibMode(bool enable);
-  void saveToFile();
-  void openFromFile();
+  // The file dialogs and the workbook; empty on success or cancel, else what went wrong.
+  QString saveToFile();
+  QString openFromFile();
   bool isDeviceOpen();
 
 private slots:

@@ -126,18 +126,20 @@ bool Device::clearMemory() {
   return cleared;
 }
 
-void Device::saveToFile() {
+QString Device::saveToFile() {
   const QString fileName = QFileDialog::getSaveFileName(
       nullptr, QStringLiteral("Сохранить измерения"), documentsFolder(), workbookFilter());
-  if (!fileName.isEmpty())
-    measModel->saveToXlsx(fileName);
+  return measModel->saveToXlsx(fileName);
 }
 
-void Device::openFromFile() {
+QString Device::openFromFile() {
   const QString fileName = QFileDialog::getOpenFileName(
       nullptr, QStringLiteral("Открыть измерения"), documentsFolder(), workbookFilter());
   if (fileName.isEmpty())
-    return;
-  liveSeries = false;
-  measModel->openFromXlsx(fileName);
+    return QString();
+  const QString failure = measModel->openFromXlsx(fileName);
+  // Only a workbook that did open replaces the live series; a failed open changes nothing.
+  if (failure.isEmpty())
+    liveSeries = false;
+  return failure;
 }

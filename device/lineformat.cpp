@@ -2,49 +2,11 @@
 
 #include <algorithm>
 
+#include "formats/testertime.h"
+
 namespace LineFormat {
 
 namespace {
-
-const QString kDateTimePattern = QStringLiteral("hh:mm:ss dd.MM.yy");
-const QString kLongYearPattern = QStringLiteral("hh:mm:ss dd.MM.yyyy");
-
-// Reads "hh:mm:ss dd.MM.yy" (2000 to 2099) or, when allowed, "hh:mm:ss dd.MM.yyyy" with
-// every digit in place, as the tester writes them; nothing for any other shape. Digit by
-// digit: QDateTime::fromString costs tens of microseconds, too much for 100,000 records,
-// and it reads a two-digit year as 19yy, which loses 29 February 2000.
-std::optional<QDateTime> parseExactDateTime(const QString& text, bool allowLongYear) {
-  static const QLatin1String shortShape("00:00:00 00.00.00");
-  static const QLatin1String longShape("00:00:00 00.00.0000");
-  const bool longYear = text.size() == longShape.size();
-  if (text.size() != shortShape.size() && !(allowLongYear && longYear))
-    return std::nullopt;
-  const QLatin1String shape = longYear ? longShape : shortShape;
-  int fields[6] = {};
-  for (int i = 0; i < shape.size(); ++i) {
-    const ushort c = text[i].unicode();
-    const int field = std::min(i / 3, 5);
-    if (shape[i] != QLatin1Char('0')) {
-      if (c != ushort(shape[i].unicode()))
-        return std::nullopt;
-    } else if (c >= '0' && c <= '9') {
-      fields[field] = fields[field] * 10 + (c - '0');
-    } else {
-      return std::nullopt;
-    }
-  }
-  const QDate date(longYear ? fields[5] : 2000 + fields[5], fields[4], fields[3]);
-  const QTime time(fields[0], fields[1], fields[2]);
-  return date.isValid() && time.isValid() ? QDateTime(date, time) : QDateTime();
-}
-
-// Other shapes the general parser still accepts; a two-digit year means 2000 to 2099.
-QDateTime parseLooseDateTime(const QString& text) {
-  const QDateTime shortYear = QDateTime::fromString(text, kDateTimePattern);
-  if (shortYear.isValid())
-    return shortYear.date().year() < 2000 ? shortYear.addYears(100) : shortYear;
-  return QDateTime::fromString(text, kLongYearPattern);
-}
 
 // Signed base-10 integer of a field; 0 when it is none.
 qint64 toInteger(const QString& field) {
@@ -72,13 +34,11 @@ QStringList fields(const QByteArray& line) {
 }
 
 QDateTime parseDeviceDateTime(const QString& text) {
-  if (const std::optional<QDateTime> exact = parseExactDateTime(text, /*allowLongYear=*/true))
-    return *exact;
-  return parseLooseDateTime(text);
+  return TesterTime::parse(text);
 }
 
 QString formatDeviceDateTime(const QDateTime& dateTime) {
-  return dateTime.toString(kDateTimePattern);
+  return TesterTime::format(dateTime);
 }
 
 QDateTime parseClockReply(const QByteArray& line) {
@@ -86,7 +46,7 @@ QDateTime parseClockReply(const QByteArray& line) {
   if (!line.startsWith(' ') || !line.endsWith('\n'))
     return QDateTime();
   const QString stamp = QString::fromLatin1(line.mid(1, line.size() - 2));
-  return parseExactDateTime(stamp, /*allowLongYear=*/false).value_or(QDateTime());
+  return TesterTime::parseShort(stamp);
 }
 
 double toNumber(const QString& field, bool* ok) {

@@ -1,7 +1,9 @@
 #include "files/cellreference.h"
 
+#include <algorithm>
+
 CellReference CellReference::fromText(QStringView text) {
-  // Long enough for "$XFD$1048576" and short enough that the sums below cannot overflow.
+  // Long enough for "$XFD$1048576"; longer texts name no place of a sheet.
   if (text.isEmpty() || text.size() > 12) {
     return {};
   }
@@ -12,22 +14,25 @@ CellReference CellReference::fromText(QStringView text) {
     }
   };
   skipAnchor();
+  // Both numbers stop growing once past the sheet, so no text can overflow them.
   int column = 0;
   for (; i < text.size(); ++i) {
     const QChar c = text[i];
+    int letter = 0;
     if (c >= u'A' && c <= u'Z') {
-      column = column * 26 + (c.unicode() - u'A' + 1);
+      letter = c.unicode() - u'A' + 1;
     } else if (c >= u'a' && c <= u'z') {
-      column = column * 26 + (c.unicode() - u'a' + 1);
+      letter = c.unicode() - u'a' + 1;
     } else {
       break;
     }
+    column = std::min(column * 26 + letter, maxColumns + 1);
   }
   skipAnchor();
   const int digitsStart = i;
   int row = 0;
   for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    row = row * 10 + (text[i].unicode() - u'0');
+    row = std::min(row * 10 + (text[i].unicode() - u'0'), maxRows + 1);
   }
   if (i != text.size() || i == digitsStart) {
     return {};

@@ -16,7 +16,8 @@ bool GuardedXmlReader::readNextElement() {
       if (++m_depth > maxDepth) {
         return fail(QStringLiteral("Elements nest too deep"));
       }
-      if (++m_elements > maxElements) {
+      if (++m_elements > m_maxElements) {
+        m_tooLarge = true;
         return fail(QStringLiteral("Too many elements"));
       }
       return true;

@@ -12,10 +12,15 @@
 class GuardedXmlReader {
 public:
   static constexpr int maxDepth = 64;
-  // A sheet of 100,000 measurement rows has about 900,000 elements.
-  static constexpr int maxElements = 4000000;
+  // A full sheet of 1,048,576 measurement rows has about 9.5 million elements; its shared
+  // strings, when a spreadsheet program re-saved it, two per row.
+  static constexpr int maxSheetElements = 12000000;
+  static constexpr int maxStringsElements = 4000000;
+  // Relationships, the sheet list and the cell formats of real workbooks have far fewer.
+  static constexpr int maxSmallPartElements = 1000000;
 
-  explicit GuardedXmlReader(const QByteArray& data) : m_xml(data) {}
+  explicit GuardedXmlReader(const QByteArray& data, int maxElements = maxSmallPartElements)
+      : m_xml(data), m_maxElements(maxElements) {}
 
   // Moves to the next start or end element; false at the end of the document or on error.
   bool readNextElement();
@@ -38,6 +43,8 @@ public:
   bool hasError() const { return m_xml.hasError(); }
   // Bad XML, or a document that ended without closing its root element.
   bool failed() const { return m_xml.hasError() || m_depth != 0; }
+  // The failure was the element cap, not bad XML.
+  bool tooLarge() const { return m_tooLarge; }
 
 private:
   bool fail(const QString& message);
@@ -45,4 +52,6 @@ private:
   QXmlStreamReader m_xml;
   int m_depth = 0;
   int m_elements = 0;
+  int m_maxElements;
+  bool m_tooLarge = false;
 };

@@ -1,11 +1,13 @@
 #include "files/measurementworkbook.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QCoreApplication>
 
-#include "device/lineformat.h"
 #include "files/xlsxdocument.h"
+#include "formats/testertime.h"
+#include "formats/typednumber.h"
 
 namespace {
 
@@ -16,8 +18,64 @@ const QString marker = QStringLiteral("YO");
 // for the end of the list when the workbook is opened again.
 const QString invalidDateTimeText = QStringLiteral("ERR");
 
+const QString russianSheetName = QStringLiteral("Измерения");
+// The name the English catalogue gives the sheet: a workbook saved with either opens with
+// the other.
+const QString englishSheetName = QStringLiteral("Measurements");
+
 QString sheetName() {
   return QCoreApplication::translate("MeasurementModel", "Измерения");
+}
+
+// The translated name first, then the other language's.
+QStringList sheetNamesToOpen() {
+  QStringList names{sheetName()};
+  for (const QString& name : {russianSheetName, englishSheetName}) {
+    if (!names.contains(name)) {
+      names.append(name);
+    }
+  }
+  return names;
+}
+
+QString saveFailureText(XlsxFailure failure) {
+  switch (failure) {
+  case XlsxFailure::DiskFull:
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не сохранён: на диске не хватает места.");
+  case XlsxFailure::Refused:
+    return QCoreApplication::translate(
+        "MeasurementModel", "Файл не сохранён: в книгу Excel нельзя записать эти данные.");
+  case XlsxFailure::NotWritable:
+    return QCoreApplication::translate(
+        "MeasurementModel",
+        "Файл не сохранён: нет доступа к папке,\nили файл открыт в другой программе.");
+  default:
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не сохранён: ошибка записи на диск.");
+  }
+}
+
+QString openFailureText(XlsxFailure failure) {
+  switch (failure) {
+  case XlsxFailure::Unreadable:
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не открыт: его нет или к нему нет доступа.");
+  case XlsxFailure::Damaged:
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не открыт: книга Excel повреждена.");
+  case XlsxFailure::TooLarge:
+    return QCoreApplication::translate(
+        "MeasurementModel",
+        "Файл не открыт: книга Excel слишком велика\n(не более 1 048 576 строк).");
+  case XlsxFailure::NoSuchSheet:
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не открыт: в книге нет листа \"%1\".")
+        .arg(sheetName());
+  default:
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не открыт: это не книга Excel (.xlsx).");
+  }
 }
 
 bool isEmpty(const QVariant& cell) {
@@ -36,10 +94,10 @@ QDateTime dateTimeOf(const QVariant& cell) {
     // A date cell edited in a spreadsheet program; the tester's clock counts whole seconds.
     const QDateTime dateTime = cell.toDateTime().addMSecs(500);
     const QTime time = dateTime.time();
-    return QDateTime(dateTime.date(), QTime(time.hour(), time.minute(), time.second()));
+    return TesterTime::wallClock(dateTime.date(), QTime(time.hour(), time.minute(), time.second()));
   }
   if (cell.userType() == QMetaType::QString) {
-    return LineFormat::parseDeviceDateTime(cell.toString().trimmed());
+    return TesterTime::parse(cell.toString().trimmed());
   }
   return {};
 }
@@ -49,38 +107,63 @@ double hardnessOf(const QVariant& cell) {
   if (cell.userType() == QMetaType::Double) {
     value = cell.toDouble();
   } else if (cell.userType() == QMetaType::QString) {
-    value = LineFormat::toNumber(cell.toString().trimmed());
+    // Typed into a spreadsheet as text, possibly with a decimal comma ("52,25").
+    value = TypedNumber::parse(cell.toString()).value_or(0.0);
   }
   return std::isfinite(value) ? value : 0.0;
 }
 
 } // namespace
 
-bool writeMeasurementWorkbook(const QString& fileName, const QList<Measurement>& rows) {
+bool writeMeasurementWorkbook(const QString& fileName,
+                              const QList<Measurement>& rows,
+                              QString* failure) {
   XlsxDocument document;
   if (fileName.isEmpty() || !document.addSheet(sheetName())) {
+    if (failure) {
+      *failure =
+          saveFailureText(fileName.isEmpty() ? XlsxFailure::NotWritable : XlsxFailure::Refused);
+    }
     return false;
   }
-  document.write(1, DateTimeColumn, marker);
+  // The first row takes A1's place; the marker stays only in a workbook of no rows.
+  if (rows.isEmpty()) {
+    document.write(1, DateTimeColumn, marker);
+  }
   int row = 1;
   for (const Measurement& measurement : rows) {
-    const QString dateTime = LineFormat::formatDeviceDateTime(measurement.dateTime());
+    const QString dateTime = TesterTime::format(measurement.dateTime());
     document.write(row, DateTimeColumn, dateTime.isEmpty() ? invalidDateTimeText : dateTime);
     // A hardness a workbook cannot hold (not finite) is left out: it reads back as 0.0, "ERR".
     document.write(row, HardnessColumn, measurement.hardness());
     document.write(row, ScaleColumn, measurement.scale());
     ++row;
   }
-  return document.saveAs(fileName);
+  const bool saved = document.saveAs(fileName);
+  if (!saved && failure) {
+    *failure = saveFailureText(document.failure());
+  }
+  return saved;
 }
 
-std::optional<QList<Measurement>> readMeasurementWorkbook(const QString& fileName) {
-  if (fileName.isEmpty()) {
+std::optional<QList<Measurement>> readMeasurementWorkbook(const QString& fileName,
+                                                          QString* failure) {
+  const auto fail = [&](XlsxFailure reason) {
+    if (failure) {
+      *failure = openFailureText(reason);
+    }
     return std::nullopt;
+  };
+  if (fileName.isEmpty()) {
+    return fail(XlsxFailure::Unreadable);
   }
   XlsxDocument document(fileName);
-  if (!document.selectSheet(sheetName())) {
-    return std::nullopt;
+  const QStringList present = document.sheetNames();
+  const QStringList wanted = sheetNamesToOpen();
+  const auto name = std::find_if(
+      wanted.cbegin(), wanted.cend(), [&](const QString& n) { return present.contains(n); });
+  if (!document.selectSheet(name == wanted.cend() ? wanted.first() : *name)) {
+    return fail(document.failure());
   }
   QList<Measurement> rows;
   for (int row = isMarkerRow(document) ? 2 : 1;; ++row) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "formats/testertime.h"
+
 namespace XlsxDates {
 namespace {
 
@@ -80,7 +82,8 @@ QDateTime fromSerial(double serial, bool date1904) {
   if (!date.isValid() || date.year() > 9999) {
     return {};
   }
-  return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(msecs)));
+  // A wall-clock time, also one that a daylight-saving gap of this computer skips.
+  return TesterTime::wallClock(date, QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }
 
 } // namespace XlsxDates

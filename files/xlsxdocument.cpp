@@ -49,6 +49,9 @@ bool XlsxDocument::addSheet(const QString& name) {
 bool XlsxDocument::load(Sheet& sheet) {
   if (!sheet.cells && m_source) {
     sheet.cells = m_source->readSheet(sheet.name);
+    if (!sheet.cells) {
+      m_failure = m_source->failure();
+    }
   }
   return sheet.cells.has_value();
 }
@@ -63,6 +66,7 @@ bool XlsxDocument::selectSheet(const QString& name) {
       return true;
     }
   }
+  m_failure = m_source && !m_source->isValid() ? m_source->failure() : XlsxFailure::NoSuchSheet;
   return false;
 }
 
@@ -102,5 +106,5 @@ bool XlsxDocument::saveAs(const QString& fileName) {
     }
     sheets.append({sheet.name, *sheet.cells});
   }
-  return XlsxWriter::save(fileName, sheets);
+  return XlsxWriter::save(fileName, sheets, &m_failure);
 }

@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include "files/sheetcells.h"
+#include "files/xlsxfailure.h"
 
 class XlsxReader;
 
@@ -49,6 +50,9 @@ public:
   // Writes every sheet; the file is replaced only when the whole workbook was written.
   bool saveAs(const QString& fileName);
 
+  // Why the last selectSheet or saveAs failed.
+  XlsxFailure failure() const { return m_failure; }
+
 private:
   struct Sheet {
     QString name;
@@ -60,4 +64,5 @@ private:
   std::unique_ptr<XlsxReader> m_source;
   QVector<Sheet> m_sheets;
   int m_current = -1;
+  XlsxFailure m_failure = XlsxFailure::None;
 };

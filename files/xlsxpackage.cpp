@@ -46,6 +46,7 @@ int fileError(voidpf, voidpf file) {
 
 XlsxPackage::XlsxPackage(const QString& fileName) : m_file(fileName) {
   if (!m_file.open(QIODevice::ReadOnly)) {
+    m_failure = XlsxFailure::Unreadable;
     return;
   }
   zlib_filefunc64_def functions{
@@ -54,6 +55,9 @@ XlsxPackage::XlsxPackage(const QString& fileName) : m_file(fileName) {
   if (m_zip && !readDirectory()) {
     unzClose(m_zip);
     m_zip = nullptr;
+  }
+  if (!m_zip && m_failure == XlsxFailure::None) {
+    m_failure = XlsxFailure::NotAWorkbook;
   }
 }
 
@@ -69,6 +73,8 @@ bool XlsxPackage::readDirectory() {
       global.number_entry > ZPOS64_T(maxEntries)) {
     return false;
   }
+  quint64 declaredTotal = 0;
+  quint64 compressedTotal = 0;
   for (int status = unzGoToFirstFile(m_zip); status == UNZ_OK; status = unzGoToNextFile(m_zip)) {
     char name[1024];
     unz_file_info64 info{};
@@ -78,9 +84,21 @@ bool XlsxPackage::readDirectory() {
         unzGetFilePos64(m_zip, &position) != UNZ_OK || m_entries.size() >= maxEntries) {
       return false;
     }
+    // Every part must inflate to its declared size, so their sum bounds what reading costs.
+    declaredTotal += info.uncompressed_size;
+    compressedTotal += info.compressed_size;
+    if (declaredTotal > quint64(maxPackageSize)) {
+      m_failure = XlsxFailure::TooLarge;
+      return false;
+    }
     const int length = int(qMin<ZPOS64_T>(info.size_filename, sizeof name));
     m_entries.insert(normalized(QString::fromUtf8(name, length)),
                      {position.pos_in_zip_directory, position.num_of_file});
+  }
+  if (declaredTotal > quint64(freeInflation) &&
+      declaredTotal / maxInflationRatio > compressedTotal) {
+    m_failure = XlsxFailure::TooLarge;
+    return false;
   }
   return !m_entries.isEmpty();
 }
@@ -98,31 +116,47 @@ bool XlsxPackage::contains(const QString& partName) const {
   return m_entries.contains(normalized(partName));
 }
 
-std::optional<QByteArray> XlsxPackage::read(const QString& partName) {
+std::optional<QByteArray> XlsxPackage::read(const QString& partName, qint64 maxSize) {
   const auto entry = m_entries.constFind(normalized(partName));
   if (!m_zip || entry == m_entries.cend()) {
     return std::nullopt;
   }
+  const auto fail = [this](XlsxFailure failure) {
+    m_failure = failure;
+    return std::nullopt;
+  };
   unz64_file_pos position{entry->directoryOffset, entry->entryNumber};
   unz_file_info64 info{};
   if (unzGoToFilePos64(m_zip, &position) != UNZ_OK ||
       unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
-      (info.flag & 1) != 0 || unzOpenCurrentFile(m_zip) != UNZ_OK) {
-    return std::nullopt; // bit 0 of the flags: encrypted
+      (info.flag & 1) != 0) {
+    return fail(XlsxFailure::Damaged); // bit 0 of the flags: encrypted
   }
-  QByteArray data;
-  // The declared size is only a hint: a hostile header may understate or overstate it.
-  data.reserve(int(qMin<quint64>(info.uncompressed_size, quint64(maxPartSize))));
-  char buffer[64 * 1024];
+  // The declared size is checked against the data below, so it can be trusted here.
+  const quint64 declared = info.uncompressed_size;
+  if (declared > quint64(maxSize)) {
+    return fail(XlsxFailure::TooLarge);
+  }
+  if (unzOpenCurrentFile(m_zip) != UNZ_OK) {
+    return fail(XlsxFailure::Damaged);
+  }
+  QByteArray data(int(declared), Qt::Uninitialized);
+  qint64 filled = 0;
   int count = 0;
-  while ((count = unzReadCurrentFile(m_zip, buffer, sizeof buffer)) > 0 &&
-         data.size() + count <= maxPartSize) {
-    data.append(buffer, count);
+  // minizip inflates no further than the declared size; one byte more tells data too long.
+  char probe = 0;
+  while (filled < data.size() &&
+         (count = unzReadCurrentFile(m_zip, data.data() + filled, unsigned(data.size() - filled))) >
+             0) {
+    filled += count;
   }
-  // Closing after the whole part was read checks its CRC.
+  const bool exact =
+      filled == data.size() && count >= 0 && unzReadCurrentFile(m_zip, &probe, 1) == 0;
+  // Closing after the whole part was read checks its CRC; a short part is never checked, so
+  // it is refused on its size.
   const int closed = unzCloseCurrentFile(m_zip);
-  if (count != 0 || closed != UNZ_OK) {
-    return std::nullopt;
+  if (!exact || closed != UNZ_OK) {
+    return fail(XlsxFailure::Damaged);
   }
   return data;
 }

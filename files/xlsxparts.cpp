@@ -114,7 +114,7 @@ QString readRichText(GuardedXmlReader& xml) {
 }
 
 std::optional<QVector<QString>> parseSharedStrings(const QByteArray& xml) {
-  GuardedXmlReader reader(xml);
+  GuardedXmlReader reader(xml, GuardedXmlReader::maxStringsElements);
   QVector<QString> strings;
   while (reader.readNextElement()) {
     if (reader.isStartOf(QLatin1String("sst"))) {

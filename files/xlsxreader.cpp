@@ -6,6 +6,13 @@
 
 XlsxReader::XlsxReader(const QString& fileName) : m_package(fileName) {
   m_valid = m_package.isOpen() && readStructure();
+  if (!m_valid) {
+    fail(XlsxFailure::NotAWorkbook);
+  }
+}
+
+void XlsxReader::fail(XlsxFailure otherwise) {
+  m_failure = m_package.failure() != XlsxFailure::None ? m_package.failure() : otherwise;
 }
 
 bool XlsxReader::readStructure() {
@@ -61,7 +68,7 @@ bool XlsxReader::readContext() {
   context.date1904 = m_date1904;
   // Both parts are optional; a present but unreadable one fails the sheets.
   if (const auto part = relatedPart(QLatin1String("sharedStrings"))) {
-    const auto xml = m_package.read(*part);
+    const auto xml = m_package.read(*part, XlsxPackage::maxStringsPartSize);
     const auto strings = xml ? XlsxParts::parseSharedStrings(*xml) : std::nullopt;
     if (!strings) {
       return false;
@@ -83,15 +90,21 @@ bool XlsxReader::readContext() {
 std::optional<SheetCells> XlsxReader::readSheet(const QString& name) {
   const auto sheet = std::find_if(
       m_sheets.cbegin(), m_sheets.cend(), [&](const Sheet& s) { return s.name == name; });
-  if (sheet == m_sheets.cend() || sheet->partName.isEmpty()) {
+  if (sheet == m_sheets.cend()) {
+    m_failure = m_valid ? XlsxFailure::NoSuchSheet : m_failure;
     return std::nullopt;
   }
-  if (!m_context && !readContext()) {
+  if (sheet->partName.isEmpty() || (!m_context && !readContext())) {
+    fail(XlsxFailure::Damaged);
     return std::nullopt;
   }
-  const auto xml = m_package.read(sheet->partName);
+  const auto xml = m_package.read(sheet->partName, XlsxPackage::maxSheetPartSize);
   if (!xml) {
+    fail(XlsxFailure::Damaged);
     return std::nullopt;
   }
-  return XlsxSheetParser::parse(*xml, *m_context);
+  XlsxFailure failure = XlsxFailure::None;
+  std::optional<SheetCells> cells = XlsxSheetParser::parse(*xml, *m_context, &failure);
+  m_failure = failure;
+  return cells;
 }

@@ -20,6 +20,8 @@ public:
 
   // The file is a workbook whose sheet list could be read.
   bool isValid() const { return m_valid; }
+  // Why the workbook, or the last sheet asked for, could not be read.
+  XlsxFailure failure() const { return m_failure; }
   QStringList sheetNames() const;
   std::optional<SheetCells> readSheet(const QString& name);
 
@@ -32,6 +34,8 @@ private:
   bool readStructure();
   std::optional<QString> relatedPart(QLatin1String type) const;
   bool readContext();
+  // Records why reading failed: the package's reason when it has one, else the given one.
+  void fail(XlsxFailure otherwise);
 
   XlsxPackage m_package;
   QString m_workbookPart;
@@ -39,6 +43,7 @@ private:
   QVector<Sheet> m_sheets;
   bool m_date1904 = false;
   bool m_valid = false;
+  XlsxFailure m_failure = XlsxFailure::None;
   // Shared strings and cell formats are read with the first sheet that needs them.
   std::optional<WorkbookContext> m_context;
 };

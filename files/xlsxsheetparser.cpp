@@ -1,16 +1,22 @@
 #include "files/xlsxsheetparser.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstring>
+
+#include <QTextCodec>
 
 #include "files/guardedxmlreader.h"
 #include "files/xlsxdates.h"
 #include "files/xlsxparts.h"
+#include "formats/typednumber.h"
 
 namespace {
 
 enum class CellType { Number, SharedString, InlineString, FormulaString, Boolean, Error, Date };
 
-std::optional<CellType> cellType(const QStringRef& t) {
+template <typename Text> std::optional<CellType> cellType(const Text& t) {
   if (t.isEmpty() || t == QLatin1String("n")) {
     return CellType::Number;
   }
@@ -38,7 +44,9 @@ std::optional<CellType> cellType(const QStringRef& t) {
 class SheetReader {
 public:
   SheetReader(const QByteArray& xml, const WorkbookContext& context)
-      : m_xml(xml), m_context(context) {}
+      : m_xml(xml, GuardedXmlReader::maxSheetElements), m_context(context) {}
+
+  XlsxFailure failure() const { return m_failure; }
 
   std::optional<SheetCells> read() {
     bool inSheetData = false;
@@ -56,30 +64,63 @@ public:
       }
     }
     if (m_xml.failed()) {
+      m_failure = m_xml.tooLarge() ? XlsxFailure::TooLarge : XlsxFailure::Damaged;
       return std::nullopt;
     }
     return std::move(m_cells);
   }
 
 private:
-  void startRow() {
-    // A row without its number follows the previous one.
-    bool ok = false;
-    const qlonglong number = m_xml.attribute(QLatin1String("r")).toLongLong(&ok);
-    m_row = ok ? int(qBound<qlonglong>(0, number, CellReference::maxRows + 1)) : m_row + 1;
+  void startRow() { startRow(m_xml.attribute(QLatin1String("r"))); }
+
+  // A row without its number follows the previous one. A number of any length saturates
+  // past the sheet, so its cells are ignored instead of landing on another row.
+  template <typename Text> void startRow(const Text& number) {
+    if (number.isEmpty()) {
+      m_row = std::min(m_row + 1, CellReference::maxRows + 1);
+    } else {
+      m_row = 0;
+      for (const auto c : number) {
+        const int digit = int(QChar(c).unicode()) - '0';
+        if (digit < 0 || digit > 9) {
+          m_row = CellReference::maxRows + 1;
+          break;
+        }
+        m_row = std::min(m_row * 10 + digit, CellReference::maxRows + 1);
+      }
+    }
     m_column = 0;
   }
 
-  bool readCell() {
-    const QStringRef reference = m_xml.attribute(QLatin1String("r"));
-    int row = m_row;
+  // The place of the next cell: its reference, or the one after the previous cell.
+  int placeCell(const QStringView reference) {
     if (reference.isEmpty()) {
-      ++m_column;
-    } else {
-      const CellReference place = CellReference::fromText(reference);
-      // An impossible place is ignored, and so are the unnumbered cells after it.
-      row = place.row;
-      m_column = place.isValid() ? place.column : CellReference::maxColumns + 1;
+      m_column = std::min(m_column + 1, CellReference::maxColumns + 1);
+      return m_row;
+    }
+    const CellReference place = CellReference::fromText(reference);
+    // An impossible place is ignored, and so are the unnumbered cells after it.
+    m_column = place.isValid() ? place.column : CellReference::maxColumns + 1;
+    return place.row;
+  }
+
+  bool store(int row, const QVariant& value) {
+    if (value.isValid()) {
+      m_cells.set(row, m_column, value);
+      if (m_cells.written() > XlsxSheetParser::maxCells) {
+        m_failure = XlsxFailure::TooLarge;
+        return false;
+      }
+    }
+    return true;
+  }
+
+  bool readCell() {
+    const int row = placeCell(QStringView(m_xml.attribute(QLatin1String("r"))));
+    // A cell outside the sheet is skipped before anything of it is converted.
+    if (!CellReference::isValid(row, m_column)) {
+      m_xml.skipElement();
+      return true;
     }
     const std::optional<CellType> type = cellType(m_xml.attribute(QLatin1String("t")));
     const int style = m_xml.attribute(QLatin1String("s")).toInt();
@@ -101,13 +142,327 @@ private:
         m_xml.skipElement(); // the formula and extensions
       }
     }
-    if (value.isValid() && CellReference::isValid(row, m_column)) {
-      m_cells.set(row, m_column, value);
-      if (m_cells.count() > XlsxSheetParser::maxCells) {
+    return store(row, value);
+  }
+
+public:
+  enum class Scan { Done, Unsupported };
+
+  // The sheet data as this program, openpyxl and spreadsheet programs write it, scanned
+  // without the XML reader, which alone takes longer than the whole read should: rows, cells
+  // with r, t and s, <v> values and <is><t> texts, the five entities and character
+  // references. Anything else (formulas, rich text runs, prefixes, comments) is Unsupported,
+  // and the XML reader reads the whole part instead.
+  Scan scan(const char* p, const char* end) {
+    bool inRow = false;
+    int elements = 0;
+    while (true) {
+      p = skipSpace(p, end);
+      if (p == end) {
+        return inRow ? Scan::Unsupported : Scan::Done;
+      }
+      if (++elements > GuardedXmlReader::maxSheetElements) {
+        m_failure = XlsxFailure::TooLarge;
+        return Scan::Done;
+      }
+      if (*p != '<') {
+        return Scan::Unsupported;
+      }
+      ++p;
+      Tag tag;
+      if (!inRow && isTag(p, end, "row")) {
+        if (!readAttributes(p + 3, end, tag)) {
+          return Scan::Unsupported;
+        }
+        p = tag.next;
+        startRow(tag.r);
+        inRow = !tag.selfClosing;
+      } else if (inRow && startsWith(p, end, "/row>")) {
+        p += 5;
+        inRow = false;
+      } else if (inRow && isTag(p, end, "c")) {
+        if (!readAttributes(p + 1, end, tag) || !scanCell(tag, end, elements)) {
+          return Scan::Unsupported;
+        }
+        if (m_failure != XlsxFailure::None) {
+          return Scan::Done;
+        }
+        p = tag.next;
+      } else {
+        return Scan::Unsupported;
+      }
+    }
+  }
+
+  std::optional<SheetCells> takeCells() {
+    if (m_failure != XlsxFailure::None) {
+      return std::nullopt;
+    }
+    return std::move(m_cells);
+  }
+
+private:
+  struct Tag {
+    QLatin1String r;
+    QLatin1String t;
+    QLatin1String s;
+    bool selfClosing = false;
+    const char* next = nullptr; // just past the tag
+  };
+
+  static bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+  static const char* skipSpace(const char* p, const char* end) {
+    while (p != end && isSpace(*p)) {
+      ++p;
+    }
+    return p;
+  }
+  static bool startsWith(const char* p, const char* end, const char* text) {
+    for (; *text; ++text, ++p) {
+      if (p == end || *p != *text) {
         return false;
       }
     }
     return true;
+  }
+  // The name, followed by what may end a name in a tag.
+  static bool isTag(const char* p, const char* end, const char* name) {
+    const size_t length = std::strlen(name);
+    return startsWith(p, end, name) && p + length != end &&
+           (isSpace(p[length]) || p[length] == '>' || p[length] == '/');
+  }
+
+  // Attributes up to the end of the tag; r, t and s are kept, and xml:space, the one prefixed
+  // attribute texts carry. Values with entities or line breaks are left to the XML reader.
+  static bool readAttributes(const char* p, const char* end, Tag& tag) {
+    bool seenR = false, seenT = false, seenS = false;
+    while (true) {
+      const char* before = p;
+      p = skipSpace(p, end);
+      if (p == end) {
+        return false;
+      }
+      if (*p == '>') {
+        tag.next = p + 1;
+        return true;
+      }
+      if (*p == '/') {
+        if (p + 1 == end || p[1] != '>') {
+          return false;
+        }
+        tag.selfClosing = true;
+        tag.next = p + 2;
+        return true;
+      }
+      if (p == before) {
+        return false; // attributes are separated by white space
+      }
+      const char* name = p;
+      if (!std::isalpha(uchar(*p)) && *p != '_') {
+        return false; // a name starts with a letter; others are left to the reader
+      }
+      while (p != end &&
+             (std::isalnum(uchar(*p)) || *p == '_' || *p == '-' || *p == '.' || *p == ':')) {
+        ++p;
+      }
+      const QLatin1String attribute(name, int(p - name));
+      if (attribute.isEmpty() ||
+          (attribute.contains(QLatin1Char(':')) && attribute != QLatin1String("xml:space"))) {
+        return false;
+      }
+      p = skipSpace(p, end);
+      if (p == end || *p != '=') {
+        return false;
+      }
+      p = skipSpace(p + 1, end);
+      if (p == end || (*p != '"' && *p != '\'')) {
+        return false;
+      }
+      const char quote = *p++;
+      const char* value = p;
+      while (p != end && *p != quote) {
+        if (*p == '<' || *p == '&' || uchar(*p) < 0x20 || uchar(*p) >= 0x80) {
+          return false;
+        }
+        ++p;
+      }
+      if (p == end) {
+        return false;
+      }
+      const QLatin1String text(value, int(p - value));
+      ++p;
+      bool* seen = nullptr;
+      if (attribute == QLatin1String("r")) {
+        seen = &seenR;
+        tag.r = text;
+      } else if (attribute == QLatin1String("t")) {
+        seen = &seenT;
+        tag.t = text;
+      } else if (attribute == QLatin1String("s")) {
+        seen = &seenS;
+        tag.s = text;
+      }
+      if (seen && *seen) {
+        return false; // a repeated attribute is an XML error
+      }
+      if (seen) {
+        *seen = true;
+      }
+    }
+  }
+
+  // Character data up to the next "<", decoded; nothing for what the XML reader would
+  // refuse or normalise (a carriage return, a control character, "]]>", bad UTF-8, an
+  // entity other than the five) so that the caller leaves it to the reader.
+  static std::optional<QString> readCharacters(const char*& p, const char* end) {
+    const char* start = p;
+    bool plain = true;
+    while (p != end && *p != '<') {
+      const uchar c = uchar(*p);
+      if (c < 0x20 && c != '\n' && c != '\t') {
+        return std::nullopt;
+      }
+      if (c >= 0x80 || c == '&' || c == ']') {
+        plain = false;
+      }
+      ++p;
+    }
+    if (p == end) {
+      return std::nullopt;
+    }
+    if (plain) {
+      return QString::fromLatin1(start, int(p - start));
+    }
+    const QByteArray bytes = QByteArray::fromRawData(start, int(p - start));
+    if (bytes.contains("]]>")) {
+      return std::nullopt;
+    }
+    QTextCodec::ConverterState state;
+    const QString decoded =
+        QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
+    if (state.invalidChars > 0 || state.remainingChars > 0) {
+      return std::nullopt;
+    }
+    return decodeEntities(decoded);
+  }
+
+  static std::optional<QString> decodeEntities(const QString& text) {
+    if (!text.contains(QLatin1Char('&'))) {
+      return text;
+    }
+    QString decoded;
+    decoded.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+      if (text[i] != QLatin1Char('&')) {
+        decoded += text[i];
+        continue;
+      }
+      const int semicolon = text.indexOf(QLatin1Char(';'), i);
+      if (semicolon < 0) {
+        return std::nullopt;
+      }
+      const QStringRef name = text.midRef(i + 1, semicolon - i - 1);
+      if (name == QLatin1String("amp")) {
+        decoded += QLatin1Char('&');
+      } else if (name == QLatin1String("lt")) {
+        decoded += QLatin1Char('<');
+      } else if (name == QLatin1String("gt")) {
+        decoded += QLatin1Char('>');
+      } else if (name == QLatin1String("quot")) {
+        decoded += QLatin1Char('"');
+      } else if (name == QLatin1String("apos")) {
+        decoded += QLatin1Char('\'');
+      } else if (name.startsWith(QLatin1Char('#'))) {
+        bool ok = false;
+        const bool hex = name.startsWith(QLatin1String("#x"));
+        const uint code = name.mid(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
+        const bool isXmlChar =
+            code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+            (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+        if (!ok || !isXmlChar || name.size() < (hex ? 3 : 2)) {
+          return std::nullopt;
+        }
+        decoded += QString::fromUcs4(&code, 1);
+      } else {
+        return std::nullopt;
+      }
+      i = semicolon;
+    }
+    return decoded;
+  }
+
+  // From just past the cell's start tag to just past its end tag.
+  bool scanCell(Tag& tag, const char* end, int& elements) {
+    const int row = placeCell(QStringView(QString(tag.r)));
+    const bool inSheet = CellReference::isValid(row, m_column);
+    std::optional<CellType> type;
+    int style = 0;
+    if (inSheet) {
+      type = cellType(tag.t);
+      style = QByteArray::fromRawData(tag.s.data(), tag.s.size()).toInt();
+    }
+    QVariant value;
+    const char* p = tag.next;
+    if (!tag.selfClosing) {
+      while (true) {
+        p = skipSpace(p, end);
+        if (p == end || *p != '<') {
+          return false;
+        }
+        ++p;
+        ++elements;
+        if (startsWith(p, end, "/c>")) {
+          p += 3;
+          --elements;
+          break;
+        }
+        if (startsWith(p, end, "v/>")) {
+          p += 3;
+          if (inSheet && type) {
+            value = valueOf(*type, QString(), style);
+          }
+        } else if (startsWith(p, end, "v>")) {
+          p += 2;
+          const std::optional<QString> text = readCharacters(p, end);
+          if (!text || !startsWith(p, end, "</v>")) {
+            return false;
+          }
+          p += 4;
+          if (inSheet && type) {
+            value = valueOf(*type, *text, style);
+          }
+        } else if (startsWith(p, end, "is>")) {
+          p = skipSpace(p + 3, end);
+          Tag t;
+          if (p == end || *p != '<' || !isTag(p + 1, end, "t") || !readAttributes(p + 2, end, t)) {
+            return false;
+          }
+          ++elements;
+          p = t.next;
+          QString text;
+          if (!t.selfClosing) {
+            const std::optional<QString> characters = readCharacters(p, end);
+            if (!characters || !startsWith(p, end, "</t>")) {
+              return false;
+            }
+            text = *characters;
+            p += 4;
+          }
+          p = skipSpace(p, end);
+          if (!startsWith(p, end, "</is>")) {
+            return false;
+          }
+          p += 5;
+          if (inSheet && type == CellType::InlineString) {
+            value = XlsxParts::decodeEscapes(text);
+          }
+        } else {
+          return false;
+        }
+      }
+    }
+    tag.next = p;
+    return !inSheet || store(row, value);
   }
 
   QVariant valueOf(CellType type, const QString& text, int style) const {
@@ -147,7 +502,13 @@ private:
 
   QVariant number(const QString& text, int style) const {
     bool ok = false;
-    const double value = text.toDouble(&ok);
+    double value = text.toDouble(&ok);
+    if (!ok) {
+      // Workbooks saved by a program that printed numbers in a decimal-comma locale.
+      const std::optional<double> typed = TypedNumber::parse(text);
+      ok = typed.has_value();
+      value = typed.value_or(0.0);
+    }
     if (!ok || !std::isfinite(value)) {
       return {};
     }
@@ -165,11 +526,43 @@ private:
   SheetCells m_cells;
   int m_row = 0;
   int m_column = 0;
+  XlsxFailure m_failure = XlsxFailure::None;
 };
 
 } // namespace
 
 std::optional<SheetCells> XlsxSheetParser::parse(const QByteArray& xml,
-                                                 const WorkbookContext& context) {
-  return SheetReader(xml, context).read();
+                                                 const WorkbookContext& context,
+                                                 XlsxFailure* failure) {
+  // The sheet data goes to the scanner when it is one plain <sheetData> element and the part
+  // has no markup the scanner leaves to the reader; the part without it must still read.
+  const QByteArray open = "<sheetData>";
+  const QByteArray close = "</sheetData>";
+  const int start = xml.indexOf(open);
+  const int stop = xml.lastIndexOf(close);
+  if (start >= 0 && stop > start && xml.indexOf("<sheetData") == start &&
+      xml.indexOf("sheetData", start + open.size()) == stop + 2 && !xml.contains("<!")) {
+    const QByteArray rest = xml.left(start) + "<sheetData/>" + xml.mid(stop + close.size());
+    SheetReader outside(rest, context);
+    SheetReader inside(QByteArray(), context);
+    if (outside.read() && inside.scan(xml.constData() + start + open.size(),
+                                      xml.constData() + stop) == SheetReader::Scan::Done) {
+      if (failure) {
+        *failure = inside.failure();
+      }
+      return inside.takeCells();
+    }
+  }
+  return parseWithXmlReader(xml, context, failure);
+}
+
+std::optional<SheetCells> XlsxSheetParser::parseWithXmlReader(const QByteArray& xml,
+                                                              const WorkbookContext& context,
+                                                              XlsxFailure* failure) {
+  SheetReader reader(xml, context);
+  std::optional<SheetCells> cells = reader.read();
+  if (failure) {
+    *failure = reader.failure();
+  }
+  return cells;
 }

@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include "files/sheetcells.h"
+#include "files/xlsxfailure.h"
 
 // What a worksheet's cells refer to in the rest of the workbook.
 struct WorkbookContext {
@@ -19,11 +20,18 @@ struct WorkbookContext {
 // formula strings, numbers, booleans, error codes (kept as their text, "#N/A") and
 // date-formatted numbers (as local date-times). Cells may come in any order and without
 // their reference, in which case they follow the previous one. Cells past XFD1048576 are
-// ignored; a sheet of more than maxCells values, or bad XML, gives nothing.
+// skipped unread; a sheet of more than maxCells values, or bad XML, gives nothing (and the
+// failure says which).
 class XlsxSheetParser {
 public:
-  // A hundred thousand measurement rows are 300,000 cells.
-  static constexpr int maxCells = 1000000;
+  // A full sheet of 1,048,576 measurement rows is 3,145,728 cells.
+  static constexpr int maxCells = 3200000;
 
-  static std::optional<SheetCells> parse(const QByteArray& xml, const WorkbookContext& context);
+  static std::optional<SheetCells>
+  parse(const QByteArray& xml, const WorkbookContext& context, XlsxFailure* failure = nullptr);
+  // The same through the XML reader alone, without the scanner that parse gives the usual
+  // shapes of sheet data to; both must give the same cells.
+  static std::optional<SheetCells> parseWithXmlReader(const QByteArray& xml,
+                                                      const WorkbookContext& context,
+                                                      XlsxFailure* failure = nullptr);
 };

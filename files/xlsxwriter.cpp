@@ -1,6 +1,10 @@
 #include "files/xlsxwriter.h"
 
+#include <clocale>
 #include <cmath>
+#ifndef Q_OS_WIN
+#include <locale.h>
+#endif
 
 #include <QDateTime>
 #include <QDir>
@@ -78,19 +82,80 @@ bool writeCell(
   }
 }
 
-bool copyFile(const QString& from, const QString& to) {
+// libxlsxwriter prints numbers with the C library, which follows the process locale: in
+// ru_RU.UTF-8 a hardness becomes "52,25", which no reader takes for a number. While one of
+// these lives, this thread formats numbers the C way; other threads are not touched.
+class CNumericLocale {
+public:
+#ifdef Q_OS_WIN
+  CNumericLocale() : m_perThread(_configthreadlocale(_ENABLE_PER_THREAD_LOCALE)) {
+    if (const char* current = std::setlocale(LC_NUMERIC, nullptr)) {
+      m_previous = current;
+    }
+    std::setlocale(LC_NUMERIC, "C");
+  }
+  ~CNumericLocale() {
+    std::setlocale(LC_NUMERIC, m_previous.constData());
+    _configthreadlocale(m_perThread);
+  }
+
+private:
+  int m_perThread;
+  QByteArray m_previous = "C";
+#else
+  CNumericLocale() : m_c(newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE))) {
+    if (m_c) {
+      m_previous = uselocale(m_c);
+    }
+  }
+  ~CNumericLocale() {
+    if (m_c) {
+      uselocale(m_previous);
+      freelocale(m_c);
+    }
+  }
+
+private:
+  locale_t m_c;
+  locale_t m_previous = nullptr;
+#endif
+  CNumericLocale(const CNumericLocale&) = delete;
+  CNumericLocale& operator=(const CNumericLocale&) = delete;
+};
+
+XlsxFailure failureOf(const QFileDevice& file) {
+  switch (file.error()) {
+  case QFileDevice::ResourceError:
+    return XlsxFailure::DiskFull;
+  case QFileDevice::OpenError:
+  case QFileDevice::PermissionsError:
+  case QFileDevice::RenameError:
+  case QFileDevice::RemoveError:
+    return XlsxFailure::NotWritable;
+  default:
+    return XlsxFailure::WriteFailed;
+  }
+}
+
+XlsxFailure copyFile(const QString& from, const QString& to) {
   QFile source(from);
   QSaveFile destination(to);
-  if (!source.open(QIODevice::ReadOnly) || !destination.open(QIODevice::WriteOnly)) {
-    return false;
+  if (!source.open(QIODevice::ReadOnly)) {
+    return XlsxFailure::WriteFailed;
+  }
+  if (!destination.open(QIODevice::WriteOnly)) {
+    return XlsxFailure::NotWritable;
   }
   char buffer[64 * 1024];
   for (qint64 count; (count = source.read(buffer, sizeof buffer)) > 0;) {
     if (destination.write(buffer, count) != count) {
-      return false;
+      return failureOf(destination);
     }
   }
-  return source.error() == QFileDevice::NoError && destination.commit();
+  if (source.error() != QFileDevice::NoError) {
+    return XlsxFailure::WriteFailed;
+  }
+  return destination.commit() ? XlsxFailure::None : failureOf(destination);
 }
 
 } // namespace
@@ -111,13 +176,18 @@ bool XlsxWriter::canStore(const QVariant& value) {
   }
 }
 
-bool XlsxWriter::save(const QString& fileName, const QVector<Sheet>& sheets) {
+bool XlsxWriter::save(const QString& fileName, const QVector<Sheet>& sheets, XlsxFailure* failure) {
+  XlsxFailure ignored = XlsxFailure::None;
+  XlsxFailure& result = failure ? *failure : ignored;
+  result = XlsxFailure::NotWritable;
   if (fileName.isEmpty()) {
     return false;
   }
   // libxlsxwriter writes in place; it gets a scratch file and the result is moved over.
   QTemporaryFile scratch(QDir::tempPath() + QStringLiteral("/brenmo-XXXXXX.xlsx"));
   if (!scratch.open()) {
+    result = scratch.error() == QFileDevice::ResourceError ? XlsxFailure::DiskFull
+                                                           : XlsxFailure::WriteFailed;
     return false;
   }
   scratch.close();
@@ -127,25 +197,39 @@ bool XlsxWriter::save(const QString& fileName, const QVector<Sheet>& sheets) {
   options.tmpdir = tempDir.data();
   // Streaming mode halves the time of 100,000 rows: no tree of every cell, no string table.
   options.constant_memory = LXW_TRUE;
-  lxw_workbook* workbook = workbook_new_opt(scratchName.constData(), &options);
-  if (!workbook) {
+  bool cellsTaken = true;
+  lxw_error closed = LXW_NO_ERROR;
+  {
+    const CNumericLocale cNumbers;
+    lxw_workbook* workbook = workbook_new_opt(scratchName.constData(), &options);
+    if (!workbook) {
+      result = XlsxFailure::WriteFailed;
+      return false;
+    }
+    // A date is a number that a date format shows as one.
+    lxw_format* dateFormat = workbook_add_format(workbook);
+    format_set_num_format(dateFormat, "yyyy-mm-dd hh:mm:ss");
+    for (const Sheet& sheet : sheets) {
+      lxw_worksheet* worksheet = workbook_add_worksheet(workbook, sheet.name.toUtf8().constData());
+      if (!worksheet) {
+        cellsTaken = false;
+        break;
+      }
+      sheet.cells.forEach([&](int row, int column, const QVariant& value) {
+        cellsTaken = cellsTaken && writeCell(worksheet, row, column, value, dateFormat);
+      });
+    }
+    // Closing writes the file and frees the workbook, also after a failure.
+    closed = workbook_close(workbook);
+  }
+  if (!cellsTaken) {
+    result = XlsxFailure::Refused;
     return false;
   }
-  // A date is a number that a date format shows as one.
-  lxw_format* dateFormat = workbook_add_format(workbook);
-  format_set_num_format(dateFormat, "yyyy-mm-dd hh:mm:ss");
-  bool written = true;
-  for (const Sheet& sheet : sheets) {
-    lxw_worksheet* worksheet = workbook_add_worksheet(workbook, sheet.name.toUtf8().constData());
-    if (!worksheet) {
-      written = false;
-      break;
-    }
-    sheet.cells.forEach([&](int row, int column, const QVariant& value) {
-      written = written && writeCell(worksheet, row, column, value, dateFormat);
-    });
+  if (closed != LXW_NO_ERROR) {
+    result = XlsxFailure::WriteFailed;
+    return false;
   }
-  // Closing writes the file and frees the workbook, also after a failure.
-  written = workbook_close(workbook) == LXW_NO_ERROR && written;
-  return written && copyFile(scratch.fileName(), fileName);
+  result = copyFile(scratch.fileName(), fileName);
+  return result == XlsxFailure::None;
 }

@@ -277,19 +277,22 @@ QList<Measurement> MeasurementModel::shownMeasures() const {
   return rows;
 }
 
-void MeasurementModel::saveToXlsx(const QString& fileName) {
-  if (fileName.isEmpty())
-    return;
-  writeMeasurementWorkbook(fileName, shownMeasures());
+QString MeasurementModel::saveToXlsx(const QString& fileName) {
+  QString failure;
+  if (!fileName.isEmpty())
+    writeMeasurementWorkbook(fileName, shownMeasures(), &failure);
+  return failure;
 }
 
-void MeasurementModel::openFromXlsx(const QString& fileName) {
+QString MeasurementModel::openFromXlsx(const QString& fileName) {
   if (fileName.isEmpty())
-    return;
-  const std::optional<QList<Measurement>> rows = readMeasurementWorkbook(fileName);
+    return QString();
+  QString failure;
+  const std::optional<QList<Measurement>> rows = readMeasurementWorkbook(fileName, &failure);
   if (!rows)
-    return;
+    return failure;
   replaceAll(*rows);
+  return QString();
 }
 
 void MeasurementModel::rebuildShownRows(bool filterActive, const QString& filterScale) {

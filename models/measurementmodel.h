@@ -72,10 +72,12 @@ public:
   // The shown rows with their ticks, in row order.
   QList<Measurement> shownMeasures() const;
 
-  // An empty name does nothing; otherwise the shown rows go to the workbook.
-  void saveToXlsx(const QString& fileName);
-  // Replaces the records by the workbook's; a file that cannot be read keeps them.
-  void openFromXlsx(const QString& fileName);
+  // An empty name does nothing; otherwise the shown rows go to the workbook. The result is
+  // empty on success, else the reason for the user.
+  QString saveToXlsx(const QString& fileName);
+  // Replaces the records by the workbook's; a file that cannot be read keeps them. The result
+  // is empty on success, else the reason for the user.
+  QString openFromXlsx(const QString& fileName);
 
 signals:
   void averageChanged();

@@ -76,13 +76,14 @@ QtObject {
             }
             onSaveButtonClicked: {
                 if (!root.calibMode)
-                    device.saveToFile()
+                    app.showFileFailure(device.saveToFile())
             }
             onOpenButtonClicked: {
                 if (root.calibMode)
                     return
-                device.openFromFile()
+                var failure = device.openFromFile()
                 graph.updateAxis()
+                app.showFileFailure(failure)
             }
             onSettingsButtonClicked: {
                 if (!device.isDeviceOpen())
@@ -271,6 +272,14 @@ QtObject {
                    + "включите прибор и нажмите кнопку \"Соединение\".")
     }
 
+    // Why a workbook could not be saved or opened; the list is as it was.
+    property RedDialog fileFailureDialog: RedDialog {
+        objectName: "fileFailureDialog"
+        x: root.x + (root.width - width) / 2
+        y: root.y + (root.height - height) / 2
+        cancelEnable: false
+    }
+
     property RedDialog memoryDialog: RedDialog {
         x: root.x + (root.width - width) / 2
         y: root.y + (root.height - height) / 2
@@ -295,6 +304,14 @@ QtObject {
     // A screen that reports no size leaves the designed one.
     function fitted(designed, available) {
         return available > 0 ? Math.min(designed, available) : designed
+    }
+
+    // The file slots give an empty text on success or cancel.
+    function showFileFailure(failure) {
+        if (!failure)
+            return
+        fileFailureDialog.text = failure
+        fileFailureDialog.visible = true
     }
 
     // The tester's clock, or the computer's when the tester gave no readable time: the

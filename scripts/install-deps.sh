@@ -12,7 +12,7 @@ packages=(
   qml-module-qtquick-templates2 qml-module-qtcharts qml-module-qttest
   qml-module-qtqml-models2 qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings
   libxlsxwriter-dev libminizip-dev zlib1g-dev
-  python3 python3-openpyxl poppler-utils
+  python3 python3-openpyxl locales poppler-utils
   xvfb xauth x11-apps imagemagick fonts-dejavu-core socat
 )
 
@@ -27,4 +27,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The users run ru_RU.UTF-8, and the tests run in it too (scripts/test.sh): generate it.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO sed -i 's/^# *\(ru_RU.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen
 fi

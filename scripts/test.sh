@@ -13,4 +13,6 @@ cmake --build "$build" -j"$(nproc)"
 bash scripts/check-format.sh
 
 export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
+# The users' locale: numbers written or read must not follow the C library's decimal comma.
+export LC_ALL=ru_RU.UTF-8
 ctest --test-dir "$build" --output-on-failure -j1 "$@"

@@ -33,7 +33,9 @@ RedModalFrame {
         width: parent.width - 40
         height: Defines.scaleDelegateHeight
         font.pixelSize: Defines.baseFontSize + 3
-        validator: DoubleValidator {}
+        // Digits with a decimal comma or point: DoubleValidator in the Russian locale would
+        // refuse the point as it is typed. Calibration decides whether the text is a number.
+        validator: RegExpValidator { regExp: /\s*[0-9]*([.,][0-9]*)?\s*/ }
 
         style: TextFieldStyle {
             textColor: "black"

@@ -43,19 +43,27 @@ Item {
             scalesItemChanged(name || "")
     }
 
-    // An empty list still gets its line, with 0.0; Calibration records nothing for it.
+    // An empty list still gets its line, with 0.0; Calibration records nothing for it. A
+    // reference that is no number keeps the test open, and the user is asked again.
     function closeTest(referenceText) {
+        if (calibration && !calibration.isReadableReference(referenceText)) {
+            referenceDialog.visible = true
+            return
+        }
         var average = calibration ? calibration.addTest(calibModel, referenceText) : 0
         testLog.text += logLine(testNumber, average, referenceText)
         testNumber += 1
     }
 
-    // A fit that failed wrote nothing; the user is told so before calibration mode ends.
+    // A fit that failed wrote nothing; the user is told why before calibration mode ends.
     function finishCalibration() {
-        if (calibration && calibration.endTest())
+        if (calibration && calibration.endTest()) {
             calibEnd()
-        else
-            failedDialog.visible = true
+            return
+        }
+        var reason = calibration ? calibration.failure() : ""
+        failedDialog.text = reason !== "" ? reason : qsTr("Калибровка не выполнена.")
+        failedDialog.visible = true
     }
 
     onVisibleChanged: clearTests()
@@ -181,8 +189,18 @@ Item {
         x: root.x + (root.width - width) / 2
         y: root.y + (root.height - height) / 2
         cancelEnable: false
-        text: qsTr("Калибровка не выполнена: нужно не менее\nдвух тестов на мерах разной твердости.")
         onAccepted: calibList.calibEnd()
         onCanceled: calibList.calibEnd()
+    }
+
+    // The measurements stay in the list; OK takes the user back to the hardness entry.
+    RedDialog {
+        id: referenceDialog
+        objectName: "referenceRefusedDialog"
+        x: root.x + (root.width - width) / 2
+        y: root.y + (root.height - height) / 2
+        cancelEnable: false
+        text: qsTr("Твердость меры не распознана. Введите\nчисло, например 45,5 или 45.5.")
+        onAccepted: hardnessDialog.visible = true
     }
 }

@@ -1,12 +1,16 @@
 // The whole interface against the tester simulator: the real main.qml, the real Device, and
 // the bytes the tester receives.
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMetaProperty>
+#include <QProcess>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QtTest>
 
+#include <clocale>
 #include <cmath>
 #include <memory>
 
@@ -14,9 +18,12 @@
 #include "apphost.h"
 #include "calibration/calibration.h"
 #include "device/device.h"
+#include "formats/testertime.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
 #include "simulator/testersimulator.h"
+#include "tests/support/filedialoganswer.h"
+#include "tests/support/openpyxl.h"
 
 namespace {
 
@@ -52,6 +59,7 @@ private slots:
   void settingsStartFromTheComputersClockWhenTheTesterGivesNoTime();
   void escapeClosesTheSettingsAlsoAfterAScaleFieldHadTheFocus();
   void calibrationWritesTheFittedConstantsToTheTester();
+  void savedWorkbookReadsBackExactlyInOpenpyxlInTheUsersLocale();
   void withoutATesterTheWindowWarnsAndKeepsItsPlaceholder();
 
 private:
@@ -325,6 +333,61 @@ void MainWindowEndToEnd::calibrationWritesTheFittedConstantsToTheTester() {
   QVERIFY(!main->property("calibMode").toBool());
   QVERIFY(host.find("rightPanel")->property("visible").toBool());
   QCOMPARE(host.find("graph")->property("chartModel").value<QObject*>(), device->measures());
+}
+
+void MainWindowEndToEnd::savedWorkbookReadsBackExactlyInOpenpyxlInTheUsersLocale() {
+  // The users' locale, as the application object takes it from their desktop.
+  const QByteArray before = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "ru_RU.UTF-8"))
+    QSKIP("ru_RU.UTF-8 is not generated; scripts/install-deps.sh generates it");
+  const QString python = pythonWithOpenpyxl();
+  QObject* menu = host.find("mainMenu");
+  QTemporaryDir folder;
+  const QString fileName = folder.filePath(QStringLiteral("смена.xlsx"));
+  sim.measure(812.5); // a hardness with decimals
+  MeasurementModel* table = device->measures();
+  QTRY_VERIFY(table->rowCount() >= 3);
+
+  answerFileDialog(this, fileName);
+  QVERIFY(QMetaObject::invokeMethod(menu, "saveButtonClicked"));
+  QVERIFY(!host.window("fileFailureDialog")->isVisible());
+  std::setlocale(LC_ALL, before.constData());
+  QVERIFY(QFile::exists(fileName));
+
+  if (!python.isEmpty()) {
+    QProcess process;
+    process.start(python,
+                  {QStringLiteral("-c"),
+                   QStringLiteral("import json, sys, openpyxl\n"
+                                  "sheet = openpyxl.load_workbook(sys.argv[1])['Измерения']\n"
+                                  "print(json.dumps([[c.value for c in row] for row in "
+                                  "sheet.iter_rows()], ensure_ascii=False))"),
+                   fileName});
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    const QJsonArray rows = QJsonDocument::fromJson(process.readAllStandardOutput()).array();
+    QCOMPARE(rows.size(), table->rowCount());
+    for (int row = 0; row < table->rowCount(); ++row) {
+      const QJsonArray cells = rows[row].toArray();
+      QCOMPARE(cells[0].toString(), TesterTime::format(table->dateTime(row)));
+      QCOMPARE(cells[1].toDouble(), table->hardness(row));
+    }
+  }
+
+  // What cannot be opened is said, and the list stays as it was.
+  QFile notes(folder.filePath(QStringLiteral("notes.xlsx")));
+  QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("HRC;45,5\n") > 0);
+  notes.close();
+  const int rows = table->rowCount();
+  answerFileDialog(this, notes.fileName());
+  QVERIFY(QMetaObject::invokeMethod(menu, "openButtonClicked"));
+  QQuickWindow* failure = host.window("fileFailureDialog");
+  QVERIFY(failure->isVisible());
+  QVERIFY(failure->property("text").toString().startsWith(QStringLiteral("Файл не открыт")));
+  QCOMPARE(table->rowCount(), rows);
+  failure->setVisible(false);
+  if (python.isEmpty())
+    QSKIP("python3 with openpyxl is not installed: the workbook was not read back");
 }
 
 void MainWindowEndToEnd::withoutATesterTheWindowWarnsAndKeepsItsPlaceholder() {

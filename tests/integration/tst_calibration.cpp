@@ -139,8 +139,10 @@ private slots:
     QTest::newRow("equal frequencies") << 0 << QList<double>{800, 800} << QStringList{"60", "40"};
     QTest::newRow("zero reference on a logarithm")
         << 1 << QList<double>{800, 900} << QStringList{"0", "40"};
-    QTest::newRow("unreadable reference on a logarithm")
-        << 2 << QList<double>{800, 900} << QStringList{"60.5", "40"};
+    QTest::newRow("three tests at one mean frequency")
+        << 0 << QList<double>{812.3, 812.3, 812.3} << QStringList{"45", "50", "55"};
+    QTest::newRow("one mean frequency on a logarithm")
+        << 1 << QList<double>{812.3, 812.3, 812.3} << QStringList{"150", "200", "250"};
     QTest::newRow("equal references on a logarithm")
         << 2 << QList<double>{800, 900} << QStringList{"40", "40"};
     QTest::newRow("scale without a row")
@@ -156,6 +158,7 @@ private slots:
     for (int i = 0; i < frequencies.size(); ++i)
       addTest({frequencies[i]}, references[i]);
     QVERIFY(!calibration->endTest());
+    QVERIFY(!calibration->failure().isEmpty());
     QVERIFY(!sim().received().contains("setconst"));
     QCOMPARE(sim().scaleSlot(scale).a, before.a);
     if (scale < 13)
@@ -163,6 +166,70 @@ private slots:
     QCOMPARE(calibration->testCount(), 0);
     sim().measure(sim().randomFrequency()); // calibration mode is still on
     QTRY_COMPARE(calibTable().rowCount(), 1);
+  }
+
+  void largeFrequenciesWithSmallSpreadsFitExactly() {
+    // N*Sxx - Sx*Sx of these loses every digit; centred sums keep the slope.
+    connectOnScale(0);
+    addTest({100000.1}, "60");
+    addTest({100000.2}, "50");
+    addTest({100000.3}, "40");
+    QVERIFY(calibration->endTest());
+    const Scale* hrc = device->scales()->scale(0);
+    QVERIFY2(std::abs(hrc->b() + 100.0) < 1e-6, qPrintable(QString::number(hrc->b(), 'g', 17)));
+    QVERIFY(std::abs(hrc->a() + 100.0 * -100000.2 - 50.0) < 1e-3);
+  }
+
+  void lostCurrentScaleReplyWritesNothingAndSaysSo() {
+    // The HB blocks must not become HRC's constants, nor HB's old ones be written back.
+    connectOnScale(1);
+    const TesterSimulator::ScaleSlot hrcBefore = sim().scaleSlot(0);
+    const TesterSimulator::ScaleSlot hbBefore = sim().scaleSlot(1);
+    const double modelHrcA = device->scales()->scale(0)->a();
+    addTest({640.0}, "650");
+    addTest({810.0}, "260");
+    sim().failReply("getscale", 0, TesterSimulator::Failure::Drop);
+    QVERIFY(!calibration->endTest());
+    QVERIFY(calibration->failure().contains(QStringLiteral("шкал")));
+    QVERIFY(!sim().received().contains("setconst"));
+    QCOMPARE(sim().scaleSlot(0).a, hrcBefore.a);
+    QCOMPARE(sim().scaleSlot(1).a, hbBefore.a);
+    QCOMPARE(device->scales()->scale(0)->a(), modelHrcA);
+    sim().measure(sim().randomFrequency()); // calibration mode is on again
+    QTRY_COMPARE(calibTable().rowCount(), 1);
+  }
+
+  void constantsTheTesterDidNotTakeLeaveTheRecordAsTheTesterHoldsIt() {
+    connectOnScale(0);
+    const Scale before = *device->scales()->scale(0);
+    addTest({800}, "60");
+    addTest({900}, "40");
+    sim().failReply("setconst", 0, TesterSimulator::Failure::Drop); // no " A:" prompt
+    QVERIFY(!calibration->endTest());
+    QVERIFY(calibration->failure().contains(QStringLiteral("не принял")));
+    const Scale* hrc = device->scales()->scale(0);
+    QCOMPARE(hrc->a(), before.a());
+    QCOMPARE(hrc->b(), before.b());
+    QCOMPARE(hrc->points(), before.points());
+  }
+
+  void referenceIsReadWithACommaOrAPointAndAnythingElseKeepsTheTestOpen() {
+    QVERIFY(calibration->isReadableReference("45,5"));
+    QVERIFY(calibration->isReadableReference(" 45.5 "));
+    for (const char* text : {"", "abc", "45,5,1", "4 5", "0", "-3", "inf", "45.5.1", "1,000.5"})
+      QVERIFY2(!calibration->isReadableReference(text), text);
+
+    connectOnScale(0);
+    calibTable().add(Measurement(QDateTime(), "HRC", 50.0, 800.0, 1.0));
+    calibTable().add(Measurement(QDateTime(), "HRC", 52.0, 800.0, 1.0));
+    QCOMPARE(calibration->addTest(&calibTable(), "сорок"), 0.0);
+    QCOMPARE(calibration->testCount(), 0);
+    QCOMPARE(calibTable().rowCount(), 2); // the test stays open for a readable reference
+    QCOMPARE(calibration->addTest(&calibTable(), "60.5"), 51.0);
+    QCOMPARE(calibTable().rowCount(), 0);
+    addTest({900.0}, "40,5");
+    QVERIFY(calibration->endTest());
+    QCOMPARE(device->scales()->scale(0)->a(), 220.5);
   }
 
   void endWithoutTestsTouchesNothing() {

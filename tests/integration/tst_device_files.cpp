@@ -1,46 +1,21 @@
 // Saving and opening the measurement list through the file dialogs.
+#include <sys/resource.h>
+
+#include <csignal>
 #include <memory>
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QtTest>
 
 #include "models/measurementmodel.h"
 #include "support/deviceprobe.h"
 #include "support/devicetestcase.h"
+#include "support/filedialoganswer.h"
 
 class DeviceFilesTest : public DeviceTestCase {
   Q_OBJECT
 
-  struct Seen {
-    QString title;
-    QStringList filters;
-    QString folder;
-  };
-
-  // Answers the next file dialog once it is up, with the given file or (empty) by cancelling,
-  // and tells what the dialog showed.
-  std::shared_ptr<Seen> answerDialog(const QString& fileName) {
-    auto seen = std::make_shared<Seen>();
-    auto* poll = new QTimer(this);
-    QObject::connect(poll, &QTimer::timeout, [poll, seen, fileName] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (!dialog || !dialog->isVisible())
-        return; // not up yet
-      poll->deleteLater();
-      poll->stop();
-      *seen = {dialog->windowTitle(), dialog->nameFilters(), dialog->directory().absolutePath()};
-      if (fileName.isEmpty()) {
-        dialog->reject();
-        return;
-      }
-      // Typed into the name field, as a user would.
-      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(fileName);
-      QMetaObject::invokeMethod(dialog, "accept");
-    });
-    poll->start(50);
-    return seen;
+  std::shared_ptr<SeenFileDialog> answerDialog(const QString& fileName) {
+    return answerFileDialog(this, fileName);
   }
 
 private slots:
@@ -52,7 +27,7 @@ private slots:
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QVERIFY(QDir().mkpath(documents));
 
-    const std::shared_ptr<Seen> saving = answerDialog(fileName);
+    const std::shared_ptr<SeenFileDialog> saving = answerDialog(fileName);
     device->saveToFile();
     QCOMPARE(saving->title, QString("Сохранить измерения"));
     QCOMPARE(saving->filters, QStringList({"Таблица Excel (*.xlsx)"}));
@@ -62,7 +37,7 @@ private slots:
     // A live line puts the table in live mode; opening the file leaves it again.
     sim().measure(sim().randomFrequency());
     QTRY_VERIFY(DeviceProbe(*device).liveSeries());
-    const std::shared_ptr<Seen> opening = answerDialog(fileName);
+    const std::shared_ptr<SeenFileDialog> opening = answerDialog(fileName);
     device->openFromFile();
     QCOMPARE(opening->title, QString("Открыть измерения"));
     QVERIFY(!DeviceProbe(*device).liveSeries());
@@ -79,13 +54,62 @@ private slots:
     QCOMPARE(table.rowCount(), 6);
   }
 
+  void failedOpeningSaysWhyAndLeavesTheListAndLiveModeAsTheyWere() {
+    sim().seedMemory(3);
+    QVERIFY(device->connect());
+    sim().measure(sim().randomFrequency());
+    QTRY_COMPARE(device->measures()->rowCount(), 1);
+    QTRY_VERIFY(DeviceProbe(*device).liveSeries());
+    const double live = device->measures()->hardness(0);
+    QTemporaryDir folder;
+    QFile notes(folder.filePath("notes.xlsx"));
+    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("Дата;Твёрдость\n") > 0);
+    notes.close();
+
+    answerDialog(notes.fileName());
+    const QString failure = device->openFromFile();
+    QVERIFY2(failure.contains(QStringLiteral("не книга Excel")), qPrintable(failure));
+    QCOMPARE(device->measures()->rowCount(), 1);
+    QCOMPARE(device->measures()->hardness(0), live);
+    QVERIFY(DeviceProbe(*device).liveSeries());
+    // The next live line extends the list: it still is the live series.
+    sim().measure(sim().randomFrequency());
+    QTRY_COMPARE(device->measures()->rowCount(), 2);
+    QCOMPARE(device->measures()->hardness(0), live);
+  }
+
+  void failedSavingSaysWhyAndSavingAgainWorks() {
+    sim().seedMemory(200);
+    QVERIFY(device->connect());
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath("смена.xlsx");
+
+    // A disk that takes only a few kilobytes per file, as a full one does.
+    rlimit limit{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small{2048, limit.rlim_max};
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    answerDialog(fileName);
+    const QString failure = device->saveToFile();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY2(failure.startsWith(QStringLiteral("Файл не сохранён")), qPrintable(failure));
+    QVERIFY(!QFile::exists(fileName) || QFileInfo(fileName).size() == 0);
+    QCOMPARE(device->measures()->rowCount(), 200);
+
+    answerDialog(fileName);
+    QCOMPARE(device->saveToFile(), QString());
+    QVERIFY(QFileInfo(fileName).size() > 0);
+  }
+
   void cancelledOpeningChangesNothing() {
     sim().seedMemory(3);
     QVERIFY(device->connect());
     sim().measure(sim().randomFrequency());
     QTRY_COMPARE(device->measures()->rowCount(), 1);
     answerDialog(QString());
-    device->openFromFile();
+    QCOMPARE(device->openFromFile(), QString());
     QCOMPARE(device->measures()->rowCount(), 1);
     QVERIFY(DeviceProbe(*device).liveSeries()); // still live: no file was opened
   }

@@ -31,6 +31,15 @@ Item {
         property int clearCount: 0
         property int endCount: 0
         property bool fitSucceeds: true
+        property string failureText: "Калибровка не выполнена: причина"
+
+        function isReadableReference(text) {
+            return /^\s*[0-9]+([.,][0-9]+)?\s*$/.test(text)
+        }
+
+        function failure() {
+            return fitSucceeds ? "" : failureText
+        }
 
         function addTest(model, text) {
             var rows = model.count
@@ -73,13 +82,15 @@ Item {
         property var hardnessDialog
         property var finishDialog
         property var failedDialog
+        property var referenceDialog
 
         function initTestCase() {
             testLog = findChild(panel, "testLog")
             hardnessDialog = findChild(panel, "hardnessDialog")
             finishDialog = findChild(panel, "finishDialog")
             failedDialog = findChild(panel, "calibrationFailedDialog")
-            verify(testLog && hardnessDialog && finishDialog && failedDialog)
+            referenceDialog = findChild(panel, "referenceRefusedDialog")
+            verify(testLog && hardnessDialog && finishDialog && failedDialog && referenceDialog)
         }
 
         function init() {
@@ -205,10 +216,25 @@ Item {
             compare(calibration.endCount, 1)
             verify(failedDialog.visible)
             verify(!failedDialog.cancelEnable, "a message, not a question")
-            verify(failedDialog.text.indexOf("не выполнена") >= 0)
+            compare(failedDialog.text, calibration.failureText, "the reason Calibration gives")
             compare(calibEndSpy.count, 0, "calibration mode stays until the user has read it")
             data.close()
             compare(calibEndSpy.count, 1)
+        }
+
+        function test_unreadableReferenceKeepsTheTestOpenAndAsksAgain() {
+            closeTest(3, "сорок пять")
+            verify(referenceDialog.visible, "the user is told")
+            compare(testLog.text, "")
+            compare(panel.testNumber, 1)
+            compare(measurements.count, 3, "the measurements wait for a readable reference")
+            referenceDialog.accept()
+            verify(hardnessDialog.visible, "and asked again")
+            hardnessDialog.text = "45.5"
+            hardnessDialog.accept()
+            compare(testLog.text, "ТЕСТ 1: 30.0 -> 45.5\n")
+            compare(calibration.references, ["45.5"])
+            compare(measurements.count, 0)
         }
 
         function test_cancelingEitherDialogChangesNothing() {

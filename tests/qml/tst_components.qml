@@ -133,6 +133,22 @@ Item {
             verify(!dialog.visible)
         }
 
+        function test_inputDialogTakesADecimalCommaOrPointAsTyped() {
+            var field = findChild(inputDialog.contentItem, "field")
+            var typed = [[Qt.Key_4, Qt.Key_5, Qt.Key_Period, Qt.Key_5], "45.5",
+                         [Qt.Key_4, Qt.Key_5, Qt.Key_Comma, Qt.Key_5], "45,5",
+                         [Qt.Key_4, Qt.Key_A, Qt.Key_5], "45"]
+            for (var i = 0; i < typed.length; i += 2) {
+                inputDialog.text = ""
+                open(inputDialog)
+                field.forceActiveFocus()
+                for (var k = 0; k < typed[i].length; ++k)
+                    windowKeys.click(inputDialog, typed[i][k])
+                compare(field.text, typed[i + 1])
+                inputDialog.visible = false
+            }
+        }
+
         function test_inputDialogKeepsTheTextAndStartsWithFocusOnThePanel() {
             inputDialog.text = "45,5"
             open(inputDialog)

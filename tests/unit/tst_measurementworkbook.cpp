@@ -1,4 +1,9 @@
+#include <sys/resource.h>
+
+#include <clocale>
 #include <cmath>
+#include <csignal>
+#include <ctime>
 #include <limits>
 
 #include <QTemporaryDir>
@@ -8,7 +13,9 @@
 #include "device/lineformat.h"
 #include "files/measurementworkbook.h"
 #include "files/xlsxdocument.h"
+#include "files/xlsxpackage.h"
 #include "files/xlsxreader.h"
+#include "formats/testertime.h"
 
 namespace {
 
@@ -63,6 +70,13 @@ private slots:
   void rowsWithoutDateOrFiniteHardnessSurviveSaving();
   void filesWithoutTheSheetGiveNothing();
   void sheetNameFollowsTheTranslation();
+  void sheetOpensWhateverTheLanguageItWasSavedIn();
+  void numbersAreWrittenWithAPointInADecimalCommaLocale();
+  void hardnessTypedAsTextWithADecimalCommaReadsAsThatNumber();
+  void timeStampInADaylightSavingGapIsKept();
+  void failedOpeningSaysWhy_data();
+  void failedOpeningSaysWhy();
+  void failedSavingSaysWhyAndKeepsTheOldFile();
 };
 
 QString TestMeasurementWorkbook::sheetWith(const QString& name, const QList<QVariantList>& rows) {
@@ -258,7 +272,170 @@ void TestMeasurementWorkbook::sheetNameFollowsTheTranslation() {
   QCOMPARE(XlsxDocument(path("english.xlsx")).sheetNames(), QStringList{"Measurements"});
   QVERIFY(openedInEnglish.has_value());
   QCOMPARE(openedInEnglish->size(), 1);
-  QVERIFY(!readMeasurementWorkbook(path("english.xlsx")).has_value());
+}
+
+void TestMeasurementWorkbook::sheetOpensWhateverTheLanguageItWasSavedIn() {
+  EnglishSheetName english;
+  QCoreApplication::installTranslator(&english);
+  const bool writtenInEnglish =
+      writeMeasurementWorkbook(path("english.xlsx"), {hrc(at(21, 14, 5, 9), 45.0)});
+  QCoreApplication::removeTranslator(&english);
+  QVERIFY(writtenInEnglish);
+  QVERIFY(writeMeasurementWorkbook(path("russian.xlsx"), {hrc(at(21, 14, 5, 9), 46.0)}));
+
+  const auto englishInRussian = readMeasurementWorkbook(path("english.xlsx"));
+  QCoreApplication::installTranslator(&english);
+  const auto russianInEnglish = readMeasurementWorkbook(path("russian.xlsx"));
+  QCoreApplication::removeTranslator(&english);
+  QVERIFY(englishInRussian.has_value() && englishInRussian->size() == 1);
+  QCOMPARE(englishInRussian->first().hardness(), 45.0);
+  QVERIFY(russianInEnglish.has_value() && russianInEnglish->size() == 1);
+  QCOMPARE(russianInEnglish->first().hardness(), 46.0);
+}
+
+void TestMeasurementWorkbook::numbersAreWrittenWithAPointInADecimalCommaLocale() {
+  // The application object takes the C library's locale from the environment, as here.
+  const QByteArray before = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "ru_RU.UTF-8")) {
+    QSKIP("ru_RU.UTF-8 is not generated; scripts/install-deps.sh generates it");
+  }
+  QCOMPARE(QByteArray(std::localeconv()->decimal_point), QByteArray(","));
+  const bool written = writeMeasurementWorkbook(
+      path("ru.xlsx"), {hrc(at(21, 14, 5, 9), 52.25), hrc(at(21, 14, 5, 10), 1e-7)});
+  const auto opened = readMeasurementWorkbook(path("ru.xlsx"));
+  XlsxPackage package(path("ru.xlsx"));
+  const auto sheet =
+      package.read(QStringLiteral("xl/worksheets/sheet1.xml"), XlsxPackage::maxSheetPartSize);
+  std::setlocale(LC_ALL, before.constData());
+
+  QVERIFY(written);
+  QVERIFY(sheet.has_value());
+  QVERIFY2(sheet->contains("<v>52.25</v>"), sheet->constData());
+  QVERIFY2(sheet->contains("left=\"0.7\""), sheet->constData()); // the page margins
+  QVERIFY2(!sheet->contains(','), sheet->constData());
+  QVERIFY(opened.has_value());
+  QCOMPARE(opened->size(), 2);
+  QCOMPARE(opened->at(0).hardness(), 52.25);
+  QCOMPARE(opened->at(1).hardness(), 1e-7);
+}
+
+void TestMeasurementWorkbook::hardnessTypedAsTextWithADecimalCommaReadsAsThatNumber() {
+  const auto opened = readMeasurementWorkbook(sheetWith("comma.xlsx",
+                                                        {{"14:05:09 21.03.24", "52,25", "HRC"},
+                                                         {"14:05:10 21.03.24", " 45.5 ", "HRC"},
+                                                         {"14:05:11 21.03.24", "1,000.5", "HRC"},
+                                                         {"14:05:12 21.03.24", "5,2,5", "HRC"}}));
+  QVERIFY(opened.has_value());
+  QCOMPARE(opened->size(), 4);
+  QCOMPARE(opened->at(0).hardness(), 52.25);
+  QCOMPARE(opened->at(1).hardness(), 45.5);
+  QCOMPARE(opened->at(2).hardness(), 0.0); // group separators are not guessed at
+  QCOMPARE(opened->at(3).hardness(), 0.0);
+}
+
+void TestMeasurementWorkbook::timeStampInADaylightSavingGapIsKept() {
+  // 02:30 on 31 March 2024 does not exist in Berlin; the tester's clock showed it anyway.
+  const QByteArray zone = qgetenv("TZ");
+  qputenv("TZ", "Europe/Berlin");
+  tzset();
+  const QString inGap = QStringLiteral("02:30:00 31.03.24");
+  // As text, and as a date cell typed into a spreadsheet.
+  const auto opened = readMeasurementWorkbook(
+      sheetWith("gap.xlsx",
+                {{inGap, 50.0, "HRC"},
+                 {TesterTime::wallClock(QDate(2024, 3, 31), QTime(2, 45, 0)), 51.0, "HRC"}}));
+  const bool resaved = opened && writeMeasurementWorkbook(path("gap2.xlsx"), *opened);
+  XlsxDocument again(path("gap2.xlsx"));
+  const bool selected = again.selectSheet(sheetName);
+  const QVariant cell = again.read(1, 1);
+  const QDateTime afterGap = TesterTime::parse(QStringLiteral("03:30:00 31.03.24"));
+  if (zone.isNull()) {
+    qunsetenv("TZ");
+  } else {
+    qputenv("TZ", zone);
+  }
+  tzset();
+
+  QVERIFY(opened.has_value());
+  QCOMPARE(opened->size(), 2);
+  QVERIFY(opened->first().dateTime().isValid());
+  QCOMPARE(TesterTime::format(opened->at(1).dateTime()), QStringLiteral("02:45:00 31.03.24"));
+  QCOMPARE(TesterTime::format(opened->first().dateTime()), inGap);
+  QVERIFY(opened->first().dateTime() <= afterGap);
+  QVERIFY(resaved && selected);
+  QCOMPARE(cell.toString(), inGap);
+}
+
+void TestMeasurementWorkbook::failedOpeningSaysWhy_data() {
+  QTest::addColumn<QString>("fileName");
+  QTest::addColumn<QString>("reason");
+  const auto file = [&](const QString& name, const QByteArray& content) {
+    QFile out(path(name));
+    return out.open(QIODevice::WriteOnly) && out.write(content) == content.size() ? out.fileName()
+                                                                                  : QString();
+  };
+  QList<Measurement> many;
+  for (int i = 0; i < 2000; ++i) {
+    many.append(hrc(at(21, 10, 0, 0).addSecs(i), 40.0 + i % 20));
+  }
+  QVERIFY(writeMeasurementWorkbook(path("many.xlsx"), many));
+  QFile saved(path("many.xlsx"));
+  QVERIFY(saved.open(QIODevice::ReadOnly));
+  QByteArray damaged = saved.readAll();
+  const int sheetData = damaged.indexOf("xl/worksheets/sheet1.xml") + 200;
+  for (int i = sheetData; i < sheetData + 8; ++i) {
+    damaged[i] = char(damaged[i] ^ 0x5a);
+  }
+  XlsxDocument other;
+  QVERIFY(other.addSheet(QStringLiteral("Лист1")));
+  QVERIFY(other.saveAs(path("other.xlsx")));
+
+  QTest::newRow("missing") << path("missing.xlsx") << "его нет";
+  QTest::newRow("not a workbook") << file("notes.xlsx", "Дата;Твёрдость\n") << "не книга Excel";
+  QTest::newRow("damaged") << file("damaged.xlsx", damaged) << "повреждена";
+  QTest::newRow("no measurement sheet") << path("other.xlsx") << "нет листа \"Измерения\"";
+}
+
+void TestMeasurementWorkbook::failedOpeningSaysWhy() {
+  QFETCH(QString, fileName);
+  QFETCH(QString, reason);
+  QString failure;
+  QVERIFY(!readMeasurementWorkbook(fileName, &failure).has_value());
+  QVERIFY2(failure.startsWith(QStringLiteral("Файл не открыт")), qPrintable(failure));
+  QVERIFY2(failure.contains(reason), qPrintable(failure));
+}
+
+void TestMeasurementWorkbook::failedSavingSaysWhyAndKeepsTheOldFile() {
+  QVERIFY(writeMeasurementWorkbook(path("kept.xlsx"), {hrc(at(21, 14, 5, 9), 45.0)}));
+  QFile old(path("kept.xlsx"));
+  QVERIFY(old.open(QIODevice::ReadOnly));
+  const QByteArray oldBytes = old.readAll();
+  old.close();
+  QList<Measurement> many;
+  for (int i = 0; i < 5000; ++i) {
+    many.append(hrc(at(21, 10, 0, 0).addSecs(i), 40.0 + i % 20));
+  }
+
+  // A disk that takes no more than a few kilobytes per file, as a full one does.
+  rlimit limit{};
+  QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit small{4096, limit.rlim_max};
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+  QString full;
+  const bool savedOnFullDisk = writeMeasurementWorkbook(path("kept.xlsx"), many, &full);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, previousHandler);
+  QVERIFY(!savedOnFullDisk);
+  QVERIFY2(full.startsWith(QStringLiteral("Файл не сохранён")), qPrintable(full));
+  QVERIFY(old.open(QIODevice::ReadOnly));
+  QCOMPARE(old.readAll(), oldBytes);
+  old.close();
+
+  // A file where a folder should be: the folder cannot be written into.
+  QString noFolder;
+  QVERIFY(!writeMeasurementWorkbook(path("kept.xlsx/inside.xlsx"), many, &noFolder));
+  QVERIFY2(noFolder.contains(QStringLiteral("нет доступа к папке")), qPrintable(noFolder));
 }
 
 QTEST_GUILESS_MAIN(TestMeasurementWorkbook)

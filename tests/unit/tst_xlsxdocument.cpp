@@ -9,9 +9,11 @@
 
 #include <minizip/zip.h>
 
+#include "files/cellreference.h"
 #include "files/xlsxdates.h"
 #include "files/xlsxdocument.h"
 #include "files/xlsxpackage.h"
+#include "files/xlsxsheetparser.h"
 
 namespace {
 
@@ -45,6 +47,48 @@ bool zipParts(const QString& fileName, const Parts& parts) {
                               0) == ZIP_OK &&
         zipWriteInFileInZip(zip, part.second.constData(), unsigned(part.second.size())) == ZIP_OK &&
         zipCloseFileInZip(zip) == ZIP_OK;
+  }
+  return zipClose(zip, nullptr) == ZIP_OK && written;
+}
+
+// Parts stored uncompressed, each with the size its header declares (-1: the true size) and
+// the CRC of its data, so that a test can make a header lie.
+struct StoredPart {
+  QString name;
+  QByteArray data;
+  qint64 declaredSize = -1;
+  bool wrongCrc = false;
+};
+
+bool zipStoredParts(const QString& fileName, const QList<StoredPart>& parts) {
+  zipFile zip = zipOpen64(QFile::encodeName(fileName).constData(), APPEND_STATUS_CREATE);
+  if (!zip) {
+    return false;
+  }
+  bool written = true;
+  for (const StoredPart& part : parts) {
+    uLong crc =
+        crc32(0L, reinterpret_cast<const Bytef*>(part.data.constData()), uInt(part.data.size()));
+    if (part.wrongCrc) {
+      crc ^= 1;
+    }
+    const ZPOS64_T size = ZPOS64_T(part.declaredSize < 0 ? part.data.size() : part.declaredSize);
+    written =
+        written &&
+        zipOpenNewFileInZip2_64(zip,
+                                part.name.toUtf8().constData(),
+                                nullptr,
+                                nullptr,
+                                0,
+                                nullptr,
+                                0,
+                                nullptr,
+                                0,
+                                0,
+                                1,
+                                0) == ZIP_OK &&
+        zipWriteInFileInZip(zip, part.data.constData(), unsigned(part.data.size())) == ZIP_OK &&
+        zipCloseFileInZipRaw64(zip, size, crc) == ZIP_OK;
   }
   return zipClose(zip, nullptr) == ZIP_OK && written;
 }
@@ -92,6 +136,21 @@ Parts workbook(const WorkbookParts& given) {
   return parts;
 }
 
+// Every cell of a parsed sheet as a line of text, or "nothing".
+QStringList dumpCells(const std::optional<SheetCells>& cells) {
+  QStringList lines;
+  if (!cells) {
+    return QStringList{QStringLiteral("nothing")};
+  }
+  cells->forEach([&](int row, int column, const QVariant& value) {
+    lines << QStringLiteral("%1,%2 %3 %4")
+                 .arg(row)
+                 .arg(column)
+                 .arg(value.typeName(), value.toString());
+  });
+  return lines;
+}
+
 QDateTime local(int year, int month, int day, int hour, int minute, int second, int msec = 0) {
   return QDateTime(QDate(year, month, day), QTime(hour, minute, second, msec));
 }
@@ -129,6 +188,15 @@ private slots:
 
   void unreadableFilesFailWithoutPartialData_data();
   void unreadableFilesFailWithoutPartialData();
+
+  void cellPlacesTooLargeForAnIntegerNeverLandOnOtherCells();
+  void numbersSavedWithADecimalCommaReadAsNumbers();
+  void partsMustHoldExactlyTheDataTheirHeaderDeclares_data();
+  void partsMustHoldExactlyTheDataTheirHeaderDeclares();
+  void partsAndPackagesOverTheirCapsAreRefusedAsTooLarge();
+  void sheetDataScannerAgreesWithTheXmlReader_data();
+  void sheetDataScannerAgreesWithTheXmlReader();
+  void sheetDataScannerAgreesWithTheXmlReaderOnDamagedSheets();
 };
 
 std::unique_ptr<XlsxDocument> TestXlsxDocument::open(const Parts& parts) {
@@ -505,12 +573,19 @@ void TestXlsxDocument::unreadableFilesFailWithoutPartialData_data() {
        {},
        {},
        {}});
-  // Zeros deflate about a thousandfold: a small file that would inflate past the cap.
-  const QByteArray bomb(int(XlsxPackage::maxPartSize) + 1, ' ');
-  QTest::newRow("sheet inflating past the cap") << workbookFile(
-      "bomb.xlsx", {goodSheet.left(goodSheet.size() - 12) + bomb + "</worksheet>", {}, {}, {}});
-  QTest::newRow("strings inflating past the cap")
-      << workbookFile("stringbomb.xlsx", {goodSheet, "<sst>" + bomb + "</sst>", {}, {}});
+  // Spaces deflate about a thousandfold: small files that would inflate past their caps.
+  QTest::newRow("strings inflating past the cap") << workbookFile(
+      "stringbomb.xlsx",
+      {goodSheet,
+       "<sst>" + QByteArray(int(XlsxPackage::maxStringsPartSize) + 1, ' ') + "</sst>",
+       {},
+       {}});
+  QTest::newRow("styles inflating past the cap") << workbookFile(
+      "stylebomb.xlsx",
+      {goodSheet,
+       {},
+       "<styleSheet>" + QByteArray(int(XlsxPackage::maxSmallPartSize), ' ') + "</styleSheet>",
+       {}});
   QTest::newRow("bad styles") << workbookFile("styles.xlsx", {goodSheet, {}, "<styleSheet>", {}});
 }
 
@@ -520,6 +595,220 @@ void TestXlsxDocument::unreadableFilesFailWithoutPartialData() {
   XlsxDocument document(fileName);
   QVERIFY(!document.selectSheet(QStringLiteral("Лист1")));
   QVERIFY(!document.read(1, 1).isValid());
+}
+
+void TestXlsxDocument::cellPlacesTooLargeForAnIntegerNeverLandOnOtherCells() {
+  // 4294967297 is 2^32 + 1 and MWLQKWX is 2^32 + 2 as a column: both wrapped to 1 in an int.
+  const QByteArray sheet =
+      worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><v>2</v></c>"
+                "<c r=\"B4294967297\"><v>3</v></c><c r=\"MWLQKWX1\"><v>4</v></c>"
+                "<c r=\"$B$4294967297\"><v>5</v></c></row>"
+                "<row r=\"4294967297\"><c><v>6</v></c><c><v>7</v></c></row>"
+                "<row r=\"18446744073709551617\"><c><v>8</v></c></row>"
+                "<row r=\"2x\"><c><v>9</v></c></row>"
+                "<row><c><v>10</v></c></row>");
+  const auto document = open(workbook({sheet, {}, {}, {}}));
+  QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(document->read(1, 1), QVariant(1.0));
+  QCOMPARE(document->read(1, 2), QVariant(2.0));
+  QVERIFY(!document->read(2, 1).isValid());
+  for (const char* text : {"B4294967297", "MWLQKWX1", "A99999999999", "ZZZZZZZZZZZ1", "XFE1"}) {
+    QVERIFY2(!CellReference::fromText(QString::fromLatin1(text)).isValid(), text);
+  }
+  QCOMPARE(CellReference::fromText(QStringLiteral("$XFD$1048576")).column, 16384);
+}
+
+void TestXlsxDocument::numbersSavedWithADecimalCommaReadAsNumbers() {
+  // What this program wrote while the process locale had a decimal comma.
+  const QByteArray sheet =
+      worksheet("<row r=\"1\"><c r=\"A1\"><v>52,25</v></c><c r=\"B1\"><v>1,5E-07</v></c>"
+                "<c r=\"C1\"><v>1,2,3</v></c></row>");
+  const auto document = open(workbook({sheet, {}, {}, {}}));
+  QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(document->read(1, 1), QVariant(52.25));
+  QCOMPARE(document->read(1, 2), QVariant(1.5e-07));
+  QVERIFY(!document->read(1, 3).isValid());
+}
+
+void TestXlsxDocument::partsMustHoldExactlyTheDataTheirHeaderDeclares_data() {
+  QTest::addColumn<qint64>("sizeChange");
+  QTest::addColumn<bool>("wrongCrc");
+  QTest::addColumn<bool>("readable");
+  QTest::newRow("as declared") << qint64(0) << false << true;
+  QTest::newRow("wrong checksum") << qint64(0) << true << false;
+  QTest::newRow("one byte short of its header, wrong checksum") << qint64(1) << true << false;
+  QTest::newRow("one byte short of its header") << qint64(1) << false << false;
+  QTest::newRow("one byte longer than its header") << qint64(-1) << false << false;
+}
+
+void TestXlsxDocument::partsMustHoldExactlyTheDataTheirHeaderDeclares() {
+  QFETCH(qint64, sizeChange);
+  QFETCH(bool, wrongCrc);
+  QFETCH(bool, readable);
+  const Parts parts =
+      workbook({worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"), {}, {}, {}});
+  QList<StoredPart> stored;
+  for (const auto& part : parts) {
+    const bool sheet = part.first.endsWith(QLatin1String("sheet1.xml"));
+    stored.append(
+        {part.first, part.second, sheet ? part.second.size() + sizeChange : -1, sheet && wrongCrc});
+  }
+  static int count = 0;
+  const QString fileName = path(QStringLiteral("declared%1.xlsx").arg(++count));
+  QVERIFY(zipStoredParts(fileName, stored));
+  XlsxDocument document(fileName);
+  QCOMPARE(document.selectSheet(QStringLiteral("Лист1")), readable);
+  if (readable) {
+    QCOMPARE(document.read(1, 1), QVariant(1.0));
+  } else {
+    QCOMPARE(document.failure(), XlsxFailure::Damaged);
+  }
+}
+
+void TestXlsxDocument::partsAndPackagesOverTheirCapsAreRefusedAsTooLarge() {
+  // Headers are believed only as far as the data bears them out, so they are checked first:
+  // nothing of these parts is inflated.
+  const Parts parts =
+      workbook({worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"), "<sst/>", {}, {}});
+  const auto withDeclared = [&](const QString& name, qint64 sheetSize, qint64 stringsSize) {
+    QList<StoredPart> stored;
+    for (const auto& part : parts) {
+      qint64 declared = -1;
+      if (part.first.endsWith(QLatin1String("sheet1.xml"))) {
+        declared = sheetSize;
+      } else if (part.first.endsWith(QLatin1String("sharedStrings.xml"))) {
+        declared = stringsSize;
+      }
+      stored.append({part.first, part.second, declared, false});
+    }
+    return zipStoredParts(path(name), stored) ? path(name) : QString();
+  };
+  const qint64 sheetCap = XlsxPackage::maxSheetPartSize;
+  const qint64 stringsCap = XlsxPackage::maxStringsPartSize;
+  for (const QString& fileName :
+       {withDeclared("bigsheet.xlsx", sheetCap + 1, -1),
+        withDeclared("bigstrings.xlsx", -1, stringsCap + 1),
+        withDeclared("bigpackage.xlsx", sheetCap, XlsxPackage::maxPackageSize - sheetCap)}) {
+    QVERIFY(!fileName.isEmpty());
+    XlsxDocument document(fileName);
+    QVERIFY2(!document.selectSheet(QStringLiteral("Лист1")), qPrintable(fileName));
+    QVERIFY2(document.failure() == XlsxFailure::TooLarge,
+             qPrintable(fileName + QString::number(int(document.failure()))));
+  }
+  // A package that inflates a hundredfold is a bomb, whatever its parts' caps.
+  const QString bomb = workbookFile(
+      "ratio.xlsx",
+      {worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + QByteArray(4 << 20, ' ')),
+       {},
+       {},
+       {}});
+  XlsxDocument bombDocument(bomb);
+  QVERIFY(!bombDocument.selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(int(bombDocument.failure()), int(XlsxFailure::TooLarge));
+  // The caps leave room for the largest sheet this program saves.
+  QVERIFY(sheetCap + stringsCap <= XlsxPackage::maxPackageSize);
+  QVERIFY(XlsxSheetParser::maxCells >= 3 * CellReference::maxRows);
+}
+
+void TestXlsxDocument::sheetDataScannerAgreesWithTheXmlReader_data() {
+  QTest::addColumn<QByteArray>("rows");
+  QTest::newRow("our own rows") << QByteArray(
+      "<row r=\"1\" spans=\"1:3\"><c r=\"A1\" t=\"inlineStr\"><is><t>14:05:09 21.03.24</t>"
+      "</is></c><c r=\"B1\"><v>52.25</v></c><c r=\"C1\" t=\"inlineStr\"><is><t>HRC</t></is>"
+      "</c></row>\n<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>Шкала 1</t></is></c></row>");
+  QTest::newRow("entities, references, escapes and spaces") << QByteArray(
+      "<row r='1'><c r = 'A1' t='inlineStr'><is><t xml:space=\"preserve\"> a &amp; b &lt;&gt;"
+      "&quot;&apos;&#65;&#x42;&#x1F600; _x000D_ </t></is></c>\n  <c r=\"B1\" t=\"str\" "
+      "cm=\"1\"><v>x_x0041_</v></c><c r=\"C1\" t=\"e\"><v>#N/A</v></c><c r=\"D1\" s=\"0\" "
+      "t=\"b\"><v>1</v></c></row>");
+  QTest::newRow("empty cells, rows and values")
+      << QByteArray("<row r=\"3\"/><row><c/><c t=\"str\"><v/></c><c><v></v></c><c t=\"inlineStr\">"
+                    "<is><t/></is></c><c t=\"s\"><v>0</v></c></row><row r=\"5\"></row>");
+  QTest::newRow("places past the sheet") << QByteArray(
+      "<row r=\"1\"><c r=\"XFD1\"><v>1</v></c><c><v>2</v></c><c r=\"B4294967297\"><v>3</v></c>"
+      "</row><row r=\"99999999999999999999\"><c><v>4</v></c></row><row r=\"1x\"><c><v>5</v>"
+      "</c></row>");
+  QTest::newRow("a formula and rich text") << QByteArray(
+      "<row r=\"1\"><c r=\"A1\"><f>1+1</f><v>2</v></c><c r=\"B1\" t=\"inlineStr\"><is><r><t>a"
+      "</t></r><r><t>b</t></r></is></c></row>");
+  QTest::newRow("a comment and character data")
+      << QByteArray("<row r=\"1\"><!-- x --><c r=\"A1\" t=\"str\"><v><![CDATA[<b>]]></v></c>"
+                    "</row>");
+  QTest::newRow("a line break in a value") << QByteArray(
+      "<row r=\"1\"><c r=\"A1\" t=\"str\"><v>a\r\nb</v></c><c r=\"B1\" t=\"str\"><v>a\tb"
+      "</v></c></row>");
+  QTest::newRow("an unknown entity")
+      << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>&bogus;</v></c></row>");
+  QTest::newRow("a character XML cannot hold")
+      << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>&#0;</v></c></row>");
+  QTest::newRow("a control byte") << QByteArray(
+      "<row r=\"1\"><c r=\"A1\" t=\"str\"><v>a\x01</v></c></row>");
+  QTest::newRow("bad UTF-8") << QByteArray(
+      "<row r=\"1\"><c r=\"A1\" t=\"str\"><v>a\xff\xfe</v></c></row>");
+  QTest::newRow("end of character data in text")
+      << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>a]]>b</v></c></row>");
+  QTest::newRow("a cell left open") << QByteArray("<row r=\"1\"><c r=\"A1\"><v>1</v></row>");
+  QTest::newRow("a repeated attribute")
+      << QByteArray("<row r=\"1\"><c r=\"A1\" r=\"B1\"><v>1</v></c></row>");
+  QTest::newRow("a prefixed cell")
+      << QByteArray("<row r=\"1\"><x:c xmlns:x=\"urn:x\" r=\"A1\"><x:v>1</x:v></x:c></row>");
+  QTest::newRow("text between cells") << QByteArray("<row r=\"1\">a<c r=\"A1\"><v>1</v></c></row>");
+}
+
+void TestXlsxDocument::sheetDataScannerAgreesWithTheXmlReader() {
+  QFETCH(QByteArray, rows);
+  WorkbookContext context;
+  context.sharedStrings = {QStringLiteral("общая")};
+  const QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + worksheet(rows);
+  XlsxFailure scanned = XlsxFailure::None;
+  XlsxFailure read = XlsxFailure::None;
+  QCOMPARE(dumpCells(XlsxSheetParser::parse(xml, context, &scanned)),
+           dumpCells(XlsxSheetParser::parseWithXmlReader(xml, context, &read)));
+  QCOMPARE(int(scanned), int(read));
+}
+
+void TestXlsxDocument::sheetDataScannerAgreesWithTheXmlReaderOnDamagedSheets() {
+  // Our own rows with a few bytes changed, dropped or doubled, again and again.
+  const QByteArray rows =
+      "<row r=\"1\" spans=\"1:3\"><c r=\"A1\" t=\"inlineStr\"><is><t>14:05:09 21.03.24</t>"
+      "</is></c><c r=\"B1\" s=\"1\"><v>52.25</v></c><c r=\"C1\" t=\"inlineStr\"><is><t>a &amp; "
+      "Ж</t></is></c></row><row r=\"2\"><c r=\"A2\" t=\"str\"><v>x</v></c><c t=\"b\"><v>1</v>"
+      "</c></row>";
+  const QByteArray xml = worksheet(rows);
+  const QByteArray alphabet = "<>/=\"' &;#x:rtcvis0129AZ\n\r\t\x01!?[]-\x80\xd0";
+  WorkbookContext context;
+  context.sharedStrings = {QStringLiteral("общая")};
+  context.dateStyles = {false, true};
+  quint32 state = 2024;
+  const auto next = [&](quint32 bound) {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) % bound;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    QByteArray damaged = xml;
+    for (int change = 0, changes = 1 + int(next(3)); change < changes; ++change) {
+      const int at = int(next(quint32(damaged.size())));
+      switch (next(3)) {
+      case 0:
+        damaged[at] = alphabet[int(next(quint32(alphabet.size())))];
+        break;
+      case 1:
+        damaged.remove(at, 1 + int(next(4)));
+        break;
+      default:
+        damaged.insert(at, damaged.mid(at, 1 + int(next(8))));
+        break;
+      }
+    }
+    XlsxFailure scanned = XlsxFailure::None;
+    XlsxFailure read = XlsxFailure::None;
+    const QStringList fast = dumpCells(XlsxSheetParser::parse(damaged, context, &scanned));
+    const QStringList slow =
+        dumpCells(XlsxSheetParser::parseWithXmlReader(damaged, context, &read));
+    QVERIFY2(fast == slow && scanned == read,
+             qPrintable(QString::fromUtf8(damaged) + "\nscanned: " + fast.join(" | ") +
+                        "\nread: " + slow.join(" | ")));
+  }
 }
 
 QTEST_GUILESS_MAIN(TestXlsxDocument)
