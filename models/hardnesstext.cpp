@@ -1,9 +1,5 @@
 #include "models/hardnesstext.h"
 
-#include <cmath>
-
-#include <QLocale>
-
 namespace HardnessText {
 
 QString ofMeasurement(double hardness) {
@@ -23,18 +19,6 @@ QString ofDeviation(double deviation) {
 
 QString ofNumber(double value) {
   return QString::number(value, 'g', 12);
-}
-
-std::optional<double> parseTyped(const QString& text) {
-  QString number = text.trimmed();
-  if (number.isEmpty() || number.count(QLatin1Char(',')) + number.count(QLatin1Char('.')) > 1)
-    return std::nullopt;
-  number.replace(QLatin1Char(','), QLatin1Char('.'));
-  bool ok = false;
-  const double value = QLocale::c().toDouble(number, &ok);
-  if (!ok || !std::isfinite(value))
-    return std::nullopt;
-  return value;
 }
 
 } // namespace HardnessText

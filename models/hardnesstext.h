@@ -1,7 +1,5 @@
 #pragma once
 
-#include <optional>
-
 #include <QString>
 
 // The one place where hardness becomes text, so the list, the average and the calibration log
@@ -21,9 +19,5 @@ QString ofDeviation(double deviation);
 
 // A number as a setting or a typed limit keeps it: "." as decimal point, no needless digits.
 QString ofNumber(double value);
-
-// A number the user typed, with a decimal comma ("45,5") or point ("45.5"); nothing for an
-// empty text, one that is not a finite number, or one with group separators.
-std::optional<double> parseTyped(const QString& text);
 
 } // namespace HardnessText

@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <QUrl>
 
+#include "formats/typednumber.h"
 #include "models/hardnesstext.h"
 #include "models/settingsfile.h"
 
@@ -33,8 +34,8 @@ void ToleranceLimits::load() {
     const QStringList parts = m_settings->value(key).toString().split(QLatin1Char(';'));
     if (parts.size() != 2)
       continue;
-    const auto lowerValue = HardnessText::parseTyped(parts[0]);
-    const auto upperValue = HardnessText::parseTyped(parts[1]);
+    const auto lowerValue = TypedNumber::parse(parts[0]);
+    const auto upperValue = TypedNumber::parse(parts[1]);
     if ((!parts[0].isEmpty() && !lowerValue) || (!parts[1].isEmpty() && !upperValue))
       continue;
     if (lowerValue && upperValue && *lowerValue > *upperValue)
@@ -87,7 +88,7 @@ bool ToleranceLimits::setLimits(const QString& scale,
                                 const QString& upperText) {
   const QString lowerTrimmed = lowerText.trimmed();
   const QString upperTrimmed = upperText.trimmed();
-  Limits limits{HardnessText::parseTyped(lowerTrimmed), HardnessText::parseTyped(upperTrimmed)};
+  Limits limits{TypedNumber::parse(lowerTrimmed), TypedNumber::parse(upperTrimmed)};
   if ((!lowerTrimmed.isEmpty() && !limits.lower) || (!upperTrimmed.isEmpty() && !limits.upper))
     return false;
   if (limits.lower && limits.upper && *limits.lower > *limits.upper)
