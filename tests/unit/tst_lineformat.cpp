@@ -87,8 +87,9 @@ private slots:
     QCOMPARE(m->hardness(), 52.3);
     QCOMPARE(m->frequency(), 812.4);
     QVERIFY(!m->dateTime().isValid());
-    // A field that is no number reads as 0.
-    QCOMPARE(parseRecordLine("12:30:05 14.02.20;3;abc;HRC;x\n")->hardness(), 0.0);
+    // A number field that is no number, or a scale that is no name, is no record.
+    QVERIFY(!parseRecordLine("12:30:05 14.02.20;3;abc;HRC;x\n"));
+    QVERIFY(!parseRecordLine("12:30:05 14.02.20;3;812.4;\x01;52.3\n"));
   }
 
   void liveLineTakesItsFieldsInLiveOrder() {
