@@ -90,7 +90,10 @@ QDateTime Device::time() {
   qDebug() << "Get Time";
   if (!beginCommand("gettime\n"))
     return QDateTime();
-  const QByteArray line = waitForLine();
+  // Only a clock reply answers: a late line of another command is stale.
+  const QByteArray line = waitForLine(nullptr, [](const QByteArray& reply) {
+    return LineFormat::parseClockReply(reply).isValid();
+  });
   const QDateTime clock = LineFormat::parseClockReply(line);
   if (!line.isEmpty())
     qDebug() << "Get Time" << clock.toString(kClockPattern);
