@@ -322,12 +322,15 @@ void Device::clearBuffers() {
   while (canReadLine())
     setAsideLine(readLine(), [](const QByteArray&) { return false; });
   m_inFlight = bytesAvailable() > 0;
-  clear(QSerialPort::Output);
+  // The output is not flushed either: all that is in it is ours and still meant to go, such
+  // as the values that lead the tester out of a dialogue.
 }
 
 void Device::writeBytes(const QByteArray& bytes) {
   write(bytes);
-  flush();
+  // Handed to the driver now, in order, before any reply is awaited.
+  while (bytesToWrite() > 0 && waitForBytesWritten(100)) {
+  }
 }
 
 bool Device::answerPrompts(const QList<PromptAnswer>& dialogue, int* answered) {

@@ -144,7 +144,7 @@ private:
   // Starts a command: false (and nothing written) when the port is closed or another command
   // is waiting for its reply. Otherwise reception off, buffers cleared, request written.
   bool beginCommand(const QByteArray& request);
-  // Clears the output and drops stale replies, keeping every measurement or key line, and a
+  // Drops stale replies, keeping every measurement or key line, and a
   // line still arriving, for the line handlers.
   void clearBuffers();
   void writeBytes(const QByteArray& bytes);
