@@ -38,6 +38,7 @@ QtObject {
             anchors.top: parent.top
             anchors.left: parent.left
             anchors.right: parent.right
+            connected: device.connected
 
             onConnectButtonClicked: {
                 if (root.calibMode)
@@ -174,12 +175,24 @@ QtObject {
         scalesModel: device.scalesModel
 
         onAcceptButtonClicked: {
-            root.isValidScales = false
-            device.setTime(date)
-            device.setScales()
-            device.scalesModel.clearModifiedIndexes()
-            device.setVisibleScales()
+            var timeSet = device.setTime(date)
+            // Scales with an unread slot are not written at all (the window said so).
+            var scalesKnown = device.scalesModel.allRead
+            var scalesSet = scalesKnown && device.setScales()
+            if (scalesSet)
+                device.scalesModel.clearModifiedIndexes()
+            var maskSet = scalesKnown && device.setVisibleScales()
             rightPanel.comboModel = device.scalesModel.visibleMeasScaleNames()
+            if (timeSet && scalesSet && maskSet) {
+                root.isValidScales = false
+                return
+            }
+            // The changes the tester did not take stay in the window for another try.
+            app.showFailure(scalesKnown
+                            ? qsTr("Прибор принял не все изменения. Они остались в окне "
+                                   + "настроек:\nпроверьте связь и нажмите \"ПРИМЕНИТЬ\" ещё раз.")
+                            : qsTr("Шкалы не записаны: не все шкалы прочитаны из прибора."),
+                            true)
         }
     }
 
@@ -197,6 +210,25 @@ QtObject {
         cancelEnable: false
         text: qsTr("Прибор не найден. Проверьте подключение кабеля,\n"
                    + "включите прибор и нажмите кнопку \"Соединение\".")
+    }
+
+    // A command the tester did not carry out, and what the user can do about it.
+    property RedDialog failureDialog: RedDialog {
+        objectName: "failureDialog"
+        x: root.x + (root.width - width) / 2
+        y: root.y + (root.height - height) / 2
+        cancelEnable: false
+        text: ""
+
+        // Set when the settings window closed with changes the tester did not take.
+        property bool reopenSettings: false
+
+        onVisibleChanged: {
+            if (visible || !reopenSettings)
+                return
+            reopenSettings = false
+            settings.visible = true
+        }
     }
 
     property RedDialog memoryDialog: RedDialog {
@@ -228,13 +260,20 @@ QtObject {
         return new Date()
     }
 
+    function showFailure(text, backToSettings) {
+        failureDialog.text = text
+        failureDialog.reopenSettings = backToSettings === true
+        failureDialog.visible = true
+    }
+
     function readScaleLists() {
         if (root.isValidScales)
             return
-        device.readScales()
+        // A read that missed a slot is tried again the next time.
+        var scalesRead = device.readScales()
         device.visibleScales()
         rightPanel.comboModel = device.scalesModel.visibleMeasScaleNames()
-        root.isValidScales = true
+        root.isValidScales = scalesRead
     }
 
     function connectToDevice(portName) {
@@ -277,7 +316,16 @@ QtObject {
         if (name === "")
             return
         var number = device.scalesModel.scaleNumber(name)
-        if (number >= 0)
-            device.setCurrentScaleNumber(number)
+        if (number < 0 || device.setCurrentScaleNumber(number))
+            return
+        // The tester kept its scale: the calibration list shows that one again.
+        if (root.calibMode) {
+            rightPanel2.replacingScaleList = true
+            var current = device.currentScaleNumber()
+            rightPanel2.comboBox.currentIndex =
+                    rightPanel2.comboBox.find(device.scalesModel.scaleName(current))
+            rightPanel2.replacingScaleList = false
+        }
+        showFailure(qsTr("Прибор не переключил шкалу. Выберите её ещё раз."))
     }
 }
