@@ -79,7 +79,7 @@ Item {
             anchors.left: parent.left
             maximumLength: 3
             validator: RegExpValidator {
-                regExp: /[^;\u0000-\u001f\u007f]*/
+                regExp: /[^;\x01-\x1f\x7f]*/
             }
         }
 
