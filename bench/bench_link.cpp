@@ -108,8 +108,10 @@ void measurementsAtLineRate() {
     matching += table->frequency(i) == memory[before + i].frequency;
   const int lost = sent - matching;
   const int invented = table->rowCount() - matching;
-  std::printf("30 s at line rate, one wake-up: %d sent, %d received in order, %d lost, "
+  const int wakeUps = link.sim.received().count("getid\n");
+  std::printf("30 s at line rate, %d wake-up(s): %d sent, %d received in order, %d lost, "
               "%d invented\n",
+              wakeUps,
               sent,
               matching,
               lost,

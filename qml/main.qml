@@ -235,7 +235,10 @@ QtObject {
         x: root.x + (root.width - width) / 2
         y: root.y + (root.height - height) / 2
         text: qsTr("Вы точно хотите очистить память устройства?")
-        onAccepted: device.clearMemory()
+        onAccepted: {
+            if (!device.clearMemory())
+                app.showFailure(qsTr("Память прибора не очищена. Проверьте связь и повторите."))
+        }
     }
 
     property RedDialog portsDialog: RedDialog {
