@@ -138,7 +138,11 @@ void Device::portError(QSerialPort::SerialPortError error) {
   if (error == QSerialPort::ResourceError) {
     loseTester();
   } else if (error == QSerialPort::ReadError) {
-    // A hung-up line reads nothing but errors; one error alone may be a glitch.
+    // A hung-up line reads nothing but errors, one after another; an error now and then is a
+    // glitch.
+    if (!m_lastReadError.isValid() || m_lastReadError.elapsed() > 1000)
+      m_readErrors = 0;
+    m_lastReadError.start();
     if (++m_readErrors >= LostAfterReadErrors)
       loseTester();
   }

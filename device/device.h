@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QSerialPort>
 #include <QString>
@@ -184,6 +185,7 @@ private:
   bool m_inFlight = false;         // a line had begun before the request: it is not the reply
   bool m_lookingForTester = false; // the tester was lost and is looked for
   int m_readErrors = 0;
+  QElapsedTimer m_lastReadError;
   QTimer* m_lookTimer = nullptr;
   QList<QByteArray> m_heldLines; // lines sent on the tester's own during a command
   QStringList m_savedDescriptions;

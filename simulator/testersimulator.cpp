@@ -66,6 +66,10 @@ void TesterSimulator::hangUp() {
   handler->setStrict(strict);
   exchangeFaults.clear();
   closeTerminal();
+  // As the system's stable name of a converter goes with it; the freed terminal may soon
+  // belong to someone else.
+  if (!linkPath.isEmpty() && QFileInfo(linkPath).isSymLink())
+    QFile::remove(linkPath);
 }
 
 bool TesterSimulator::comeBack() {

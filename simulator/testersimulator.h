@@ -64,7 +64,7 @@ public:
   // Opens the pseudo-terminal; false (with a warning) if the system has none to give.
   bool start();
   // Closes the terminal as an unplugged converter does: the application's end reports a
-  // hang-up. State (memory, clock, scales) is kept for comeBack().
+  // hang-up, and the link goes. State (memory, clock, scales) is kept for comeBack().
   void hangUp();
   // A new terminal, as a replugged converter gets; false if none could be opened.
   bool comeBack();

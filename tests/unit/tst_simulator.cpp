@@ -218,6 +218,7 @@ private slots:
     QCOMPARE(QFileInfo(link).symLinkTarget(), simulator->portName());
     simulator->hangUp();
     QVERIFY(!simulator->isConnected());
+    QVERIFY(!QFileInfo(link).isSymLink());
     char byte;
     const ssize_t count = ::read(port->descriptor(), &byte, 1);
     QVERIFY(count == 0 || (count < 0 && errno == EIO)); // a hang-up, not "nothing yet"
