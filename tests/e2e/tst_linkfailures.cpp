@@ -89,6 +89,7 @@ private slots:
 
   void slotThatCouldNotBeReadLocksTheUserScales() {
     sim.delayReply("setscale 4\n", 0, 1100);
+    host.window("appWindow")->setProperty("isValidScales", false); // as after an apply
     QVERIFY(QMetaObject::invokeMethod(host.root(), "openSettings"));
     QQuickWindow* settings = host.window("settings");
     QVERIFY(settings->isVisible());
