@@ -446,8 +446,10 @@ void Device::takeLiveLine(const QByteArray& line) {
   if (line.isEmpty() || LineFormat::isKeyEventLine(line))
     return;
   std::optional<Measurement> live = LineFormat::parseLiveLine(line);
-  if (!live)
+  if (!live) {
+    qDebug() << "Dropped a line that is no measurement:" << line;
     return;
+  }
   if (!liveSeries) {
     // The first live measurement after a connection or a file replaces the table.
     measModel->clear();
@@ -463,6 +465,8 @@ void Device::takeLiveLine(const QByteArray& line) {
 void Device::takeCalibrationLine(const QByteArray& line) {
   if (std::optional<Measurement> live = LineFormat::parseLiveLine(line))
     calibMeasModel->add(*live);
+  else if (!line.isEmpty())
+    qDebug() << "Dropped a line that is no measurement:" << line;
 }
 
 void Device::wakeUpDevice() {
