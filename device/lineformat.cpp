@@ -159,7 +159,11 @@ bool isDeleteEventLine(const QByteArray& line) {
 }
 
 bool isUnsolicitedLine(const QByteArray& line) {
-  if (isKeyEventLine(line))
+  // Cheap first: every reply of a long memory read passes here.
+  const bool mayBeKey = line.contains("btn");
+  if (!mayBeKey && line.count(';') != 3)
+    return false;
+  if (mayBeKey && isKeyEventLine(line))
     return fields(line).size() < 4;
   const std::optional<Measurement> live = parseLiveLine(line);
   return live && live->dateTime().isValid();
