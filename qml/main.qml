@@ -181,7 +181,8 @@ QtObject {
             var scalesSet = scalesKnown && device.setScales()
             if (scalesSet)
                 device.scalesModel.clearModifiedIndexes()
-            var maskSet = scalesKnown && device.setVisibleScales()
+            // A mask could switch on a user scale whose slot was not written.
+            var maskSet = scalesSet && device.setVisibleScales()
             rightPanel.comboModel = device.scalesModel.visibleMeasScaleNames()
             if (timeSet && scalesSet && maskSet) {
                 root.isValidScales = false

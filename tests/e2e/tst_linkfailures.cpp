@@ -73,10 +73,12 @@ private slots:
     device->scales()->unhideLowestScale(QStringLiteral("TST"), QStringLiteral("проба"));
     sim.setStrict(true);
     sim.failReply("setconst\n", 3, TesterSimulator::Failure::Drop);
+    sim.clearReceived();
     QVERIFY(QMetaObject::invokeMethod(settings, "apply"));
     QTRY_VERIFY_WITH_TIMEOUT(failureDialog()->isVisible(), 5000);
     QCOMPARE(device->scales()->modifiedIndexes(), QList<int>{3});
     QCOMPARE(sim.scaleSlot(3).name, QString("NON"));
+    QVERIFY(!sim.received().contains("setscl")); // no switch for a slot not written
     acceptFailure();
     QTRY_VERIFY(settings->isVisible()); // back, with the change still to apply
 
