@@ -106,6 +106,10 @@ bool Device::isDeviceOpen() {
   return isOpen();
 }
 
+bool Device::isBusy() {
+  return m_waiting;
+}
+
 bool Device::open(OpenMode mode) {
   lastPortName = PortDiscovery::chooseTesterPort(PortDiscovery::availablePorts());
   if (!lastPortName.isEmpty())

@@ -102,6 +102,8 @@ public slots:
   void saveToFile();
   void openFromFile();
   bool isDeviceOpen();
+  // A command is waiting for its reply: any other is refused until it is done.
+  bool isBusy();
 
 private slots:
   void timerTimeout();

@@ -19,6 +19,8 @@ QtObject {
         property bool calibMode: false
         // The scale lists are read from the tester once, and again after settings are applied.
         property bool isValidScales: false
+        // The tester's current scale as last seen; -1 before it was asked.
+        property int testerScale: -1
 
         flags: Qt.FramelessWindowHint | Qt.Window
         width: Defines.windowWidth
@@ -153,6 +155,7 @@ QtObject {
                     return
                 comboModel = device.scalesModel.visibleScaleNames()
                 var number = device.currentScaleNumber()
+                root.testerScale = number
                 comboBox.currentIndex = comboBox.find(device.scalesModel.scaleName(number))
             }
         }
@@ -320,12 +323,23 @@ QtObject {
         if (name === "")
             return
         var number = device.scalesModel.scaleNumber(name)
-        if (number < 0 || device.setCurrentScaleNumber(number))
+        if (number < 0)
             return
-        // The tester kept its scale: the calibration list shows that one again.
-        if (root.calibMode) {
+        // Refused while another command waits: the tester kept the scale it had.
+        var refused = device.isBusy()
+        if (device.setCurrentScaleNumber(number)) {
+            root.testerScale = number
+            return
+        }
+        // No answer: ask which scale the tester holds now.
+        var current = refused ? root.testerScale : device.currentScaleNumber()
+        if (current === number) {
+            root.testerScale = number
+            return // it took the scale; only its answer was lost
+        }
+        // The calibration list shows the tester's scale again.
+        if (root.calibMode && current >= 0) {
             rightPanel2.replacingScaleList = true
-            var current = device.currentScaleNumber()
             rightPanel2.comboBox.currentIndex =
                     rightPanel2.comboBox.find(device.scalesModel.scaleName(current))
             rightPanel2.replacingScaleList = false
