@@ -1,7 +1,10 @@
 #include "files/cellreference.h"
 
+#include <algorithm>
+
 CellReference CellReference::fromText(QStringView text) {
-  // Long enough for "$XFD$1048576" and short enough that the sums below cannot overflow.
+  // Long enough for "$XFD$1048576". Twelve letters or digits would still overflow an int,
+  // so the sums stop growing once they are past the sheet's edge.
   if (text.isEmpty() || text.size() > 12) {
     return {};
   }
@@ -22,12 +25,13 @@ CellReference CellReference::fromText(QStringView text) {
     } else {
       break;
     }
+    column = std::min(column, maxColumns + 1);
   }
   skipAnchor();
   const int digitsStart = i;
   int row = 0;
   for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    row = row * 10 + (text[i].unicode() - u'0');
+    row = std::min(row * 10 + (text[i].unicode() - u'0'), maxRows + 1);
   }
   if (i != text.size() || i == digitsStart) {
     return {};
