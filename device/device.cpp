@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "device/lineformat.h"
+#include "device/portaccess.h"
 #include "device/portdiscovery.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
@@ -103,7 +104,9 @@ bool Device::open(OpenMode mode) {
     qDebug() << "Selected port: " + lastPortName;
   setPortName(lastPortName);
   close();
-  if (lastPortName.isEmpty() || !QSerialPort::open(mode)) {
+  const bool opened = !lastPortName.isEmpty() && QSerialPort::open(mode);
+  noteDeniedPort(opened ? QString() : lastPortName);
+  if (!opened) {
     qDebug() << "Port didn't open";
     return false;
   }

@@ -25,6 +25,9 @@ class Device : public QSerialPort {
   Q_PROPERTY(MeasurementModel* measModel READ measures CONSTANT)
   Q_PROPERTY(MeasurementModel* calibMeasModel READ calibMeasures CONSTANT)
   Q_PROPERTY(ScaleModel* scalesModel READ scales CONSTANT)
+  // The tester's port when the last open found it but may not use it for lack of
+  // permission; empty otherwise. The interface names the remedy instead of "not found".
+  Q_PROPERTY(QString deniedPortName READ deniedPortName NOTIFY deniedPortNameChanged)
 
 public:
   enum ScalesNames {
@@ -60,8 +63,10 @@ public:
   ~Device() override;
 
   bool open(OpenMode mode) override;
+  QString deniedPortName() const { return m_deniedPortName; }
 
 signals:
+  void deniedPortNameChanged();
   void beginDataChange();
   void dataChanged();
   void lineReady();
@@ -109,6 +114,8 @@ private:
   };
 
   void addBuiltInScales();
+  // After an open: remembers the port that failed for lack of permission (none: empty).
+  void noteDeniedPort(const QString& failedPort);
   void loadSettings();
   void saveSettings();
   QStringList userDescriptions() const;
@@ -157,4 +164,5 @@ private:
   bool m_heldScheduled = false;
   QList<QByteArray> m_heldLines; // lines sent on the tester's own during a command
   QStringList m_savedDescriptions;
+  QString m_deniedPortName;
 };
