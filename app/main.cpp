@@ -4,17 +4,18 @@
 #include <QScreen>
 #include <QTranslator>
 
+#include "app/catalogue.h"
 #include "app/qmlregistration.h"
 
 int main(int argc, char* argv[]) {
   // Widgets, not just Gui: the workbook file dialogs are widget dialogs.
   QApplication app(argc, argv);
 
-  // The texts are Russian; an optional brenmo_en.qm in the working directory replaces them.
+  // The texts are Russian; brenmo_en.qm in the working directory, or the installed one for
+  // a user whose language is English, replaces them.
   QTranslator translator;
-  const bool translated =
-      translator.load(QStringLiteral("brenmo_en"), QString(), QString(), QString());
-  Q_UNUSED(translated)
+  loadCatalogue(translator, QLocale::system(),
+                installedCatalogueFolder(QCoreApplication::applicationDirPath()));
   app.installTranslator(&translator);
 
   // Reference hardness is typed with a decimal comma whatever the system locale.
