@@ -14,7 +14,8 @@ int main(int argc, char* argv[]) {
   // The texts are Russian; brenmo_en.qm in the working directory, or the installed one for
   // a user whose language is English, replaces them.
   QTranslator translator;
-  loadCatalogue(translator, QLocale::system(),
+  loadCatalogue(translator,
+                QLocale::system(),
                 installedCatalogueFolder(QCoreApplication::applicationDirPath()));
   app.installTranslator(&translator);
 

@@ -54,10 +54,15 @@ inline long peakMemoryKiB() {
 
 // One row of the summary table that bench/run.sh prints after every program has run:
 // the figure, its target, what was measured and whether it meets the target.
-inline void reportFigure(const QString &figure, const QString &target, const QString &measured,
+inline void reportFigure(const QString& figure,
+                         const QString& target,
+                         const QString& measured,
                          bool meetsTarget) {
-  std::printf("FIGURE\t%s\t%s\t%s\t%s\n", qPrintable(figure), qPrintable(target),
-              qPrintable(measured), meetsTarget ? "pass" : "falls short");
+  std::printf("FIGURE\t%s\t%s\t%s\t%s\n",
+              qPrintable(figure),
+              qPrintable(target),
+              qPrintable(measured),
+              meetsTarget ? "pass" : "falls short");
   std::fflush(stdout);
 }
 
