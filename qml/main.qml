@@ -197,9 +197,8 @@ QtObject {
         cancelEnable: false
         // A port that is there but not ours needs the user's action, not a cable check.
         text: device.deniedPortName !== ""
-              ? qsTr("Нет прав на порт %1. Выполните\n"
-                     + "sudo usermod -aG dialout $USER\n"
-                     + "и войдите в систему заново.").arg(device.deniedPortName)
+              ? qsTr("Нет прав на порт %1. Выполните в терминале\n"
+                     + "sudo usermod -aG dialout $USER и перезайдите.").arg(device.deniedPortName)
               : qsTr("Прибор не найден. Проверьте подключение кабеля,\n"
                      + "включите прибор и нажмите кнопку \"Соединение\".")
     }

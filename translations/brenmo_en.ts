@@ -182,12 +182,10 @@ switch the tester on and press &quot;Connection&quot;.</translation>
         <translation>Do you really want to clear the tester&apos;s memory?</translation>
     </message>
     <message>
-        <source>Нет прав на порт %1. Выполните
-sudo usermod -aG dialout $USER
-и войдите в систему заново.</source>
-        <translation>No permission for port %1. Run
-sudo usermod -aG dialout $USER
-then log out and back in.</translation>
+        <source>Нет прав на порт %1. Выполните в терминале
+sudo usermod -aG dialout $USER и перезайдите.</source>
+        <translation>No permission for port %1. In a terminal, run
+sudo usermod -aG dialout $USER and log in again.</translation>
     </message>
 </context>
 </TS>

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QQuickWindow>
 #include <QTest>
+#include <QTranslator>
 
 #include <cstdio>
 #include <initializer_list>
@@ -51,6 +52,13 @@ int main(int argc, char** argv) {
   const QStringList args = app.arguments();
   const QDir out(args.value(1, QStringLiteral("docs/screenshots")));
   const QString prefix = args.value(2);
+  // A third argument names a catalogue (brenmo_en.qm): pictures of the translated interface.
+  QTranslator translator;
+  if (!args.value(3).isEmpty()) {
+    if (!translator.load(args.value(3)))
+      return 1;
+    app.installTranslator(&translator);
+  }
   if (!QDir().mkpath(out.path()))
     return 1;
   auto file = [&](const QString& name) {
@@ -90,6 +98,14 @@ int main(int argc, char** argv) {
 
   host.window("warningDialog")->setVisible(true);
   ok = shoot(host, {"appWindow", "warningDialog"}, file("warning")) && ok;
+  // The same box as it reads when the port is there but not the user's (the text it binds).
+  host.window("warningDialog")
+      ->setProperty("text",
+                    QCoreApplication::translate("main",
+                                                "Нет прав на порт %1. Выполните в терминале\n"
+                                                "sudo usermod -aG dialout $USER и перезайдите.")
+                        .arg(QStringLiteral("/dev/ttyUSB0")));
+  ok = shoot(host, {"appWindow", "warningDialog"}, file("warning-permission")) && ok;
 
   const QStringList warnings = host.warnings();
   for (const QString& warning : warnings)
