@@ -16,7 +16,7 @@ build=${BUILD_DIR:-$repo/build-fuzz}
 seconds=${1:-600}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(lines testertime workbook sheetxml)
+[ ${#targets[@]} -gt 0 ] || targets=(workbookparts sheetxml workbook lines testertime)
 jobs=${JOBS:-2}
 
 cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
@@ -31,13 +31,21 @@ run_one() {
   local log=$build/fuzz-$1.log
   mkdir -p "$corpus" "$findings"
   local seeds=("$repo/fuzz/seeds/$target")
-  if [ "$target" = workbook ]; then
+  if [ "$target" = workbook ] || [ "$target" = workbookparts ]; then
     "$build/fuzz/brenmo-fuzz-seeds" "$build/seeds-workbook"
+  fi
+  if [ "$target" = workbook ]; then
     seeds=("$repo/tests/data/workbooks" "$build/seeds-workbook")
+  elif [ "$target" = workbookparts ]; then
+    python3 "$repo/fuzz/parts-from-workbook.py" "$build/seeds-workbookparts" \
+      "$build"/seeds-workbook/*.xlsx
+    seeds+=("$build/seeds-workbookparts")
   fi
   [ -d "$repo/fuzz/regressions/$target" ] && seeds+=("$repo/fuzz/regressions/$target")
   local extra=()
-  [ -f "$repo/fuzz/$target.dict" ] && extra+=("-dict=$repo/fuzz/$target.dict")
+  case "$target" in
+    sheetxml | workbookparts) extra+=("-dict=$repo/fuzz/xlsx.dict") ;;
+  esac
   local status=0
   # Part files of a workbook can reach tens of megabytes; the limits keep a run sane.
   nice -n 10 "$build/fuzz/fuzz_$target" "$corpus" "${seeds[@]}" "${extra[@]}" \
