@@ -20,10 +20,10 @@
 namespace {
 
 QString scratchFile() {
-  const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                                    : QDir::tempPath();
-  return folder + QStringLiteral("/brenmo-fuzz-parts-%1.xlsx")
-                      .arg(QCoreApplication::applicationPid());
+  const QString folder =
+      QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+  return folder +
+         QStringLiteral("/brenmo-fuzz-parts-%1.xlsx").arg(QCoreApplication::applicationPid());
 }
 
 bool zipParts(const QString& fileName, const QByteArray& input) {
@@ -36,8 +36,17 @@ bool zipParts(const QString& fileName, const QByteArray& input) {
     const QByteArray bytes = newline < 0 ? QByteArray() : part.mid(newline + 1);
     if (name.isEmpty())
       continue;
-    if (zipOpenNewFileInZip64(zip, name.constData(), nullptr, nullptr, 0, nullptr, 0, nullptr,
-                              0 /* stored: fast */, 0, 0) != ZIP_OK)
+    if (zipOpenNewFileInZip64(zip,
+                              name.constData(),
+                              nullptr,
+                              nullptr,
+                              0,
+                              nullptr,
+                              0,
+                              nullptr,
+                              0 /* stored: fast */,
+                              0,
+                              0) != ZIP_OK)
       break;
     zipWriteInFileInZip(zip, bytes.constData(), unsigned(bytes.size()));
     zipCloseFileInZip(zip);
