@@ -6,8 +6,8 @@
 #   bash scripts/fuzz.sh                     # every target, 10 minutes each, two at a time
 #   bash scripts/fuzz.sh 60 lines workbook   # 60 seconds each, only these targets
 #
-# Each run ends with a line "<target>: <executions> executions, <edges> edges covered"; the
-# growing corpus is kept in build-fuzz/corpus/<target>/ for the next run.
+# Each run ends with a line "<target>: <executions> executions, <edges> of <all> instrumented
+# edges covered"; the growing corpus is kept in build-fuzz/corpus/<target>/ for the next run.
 # BUILD_DIR chooses another folder than build-fuzz/; JOBS how many run at once (2).
 set -euo pipefail
 
@@ -51,10 +51,13 @@ run_one() {
   nice -n 10 "$build/fuzz/fuzz_$target" "$corpus" "${seeds[@]}" "${extra[@]}" \
     -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=262144 \
     -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1 || status=$?
-  local runs edges
+  local runs edges instrumented
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || true)
   edges=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*' || true)
-  echo "$target: ${runs:-?} executions, ${edges:-?} edges covered, exit $status (log: $log)"
+  # Every edge of the code built with coverage: the target and the libraries it links.
+  instrumented=$(grep -o '([0-9]* inline 8-bit counters)' "$log" | grep -o '[0-9]*' | head -n 1 || true)
+  echo "$target: ${runs:-?} executions in ${seconds} s, ${edges:-?} of ${instrumented:-?}" \
+    "instrumented edges covered, exit $status (log: $log)"
   return "$status"
 }
 
