@@ -16,6 +16,7 @@ set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$repo/build}
+mkdir -p "$build" && build=$(cd "$build" && pwd) # absolute: --english changes directory
 use_tester=false
 use_xvfb=false
 english=false
