@@ -50,14 +50,14 @@ mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 "$build/simulator/brenmo-simulator" --records 5 --measure-every 0 \
   >"$root/port" 2>"$root/requests" </dev/null &
 pids+=($!)
-for _ in $(seq 50); do [ -s "$root/port" ] && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$root/port" ] && break; sleep 0.1; done
 port=$(head -n 1 "$root/port")
 [ -n "$port" ] || fail "the simulator gave no port"
 
 BRENMO_TESTER_PORT=$port "$usr/bin/brenmo" >"$root/brenmo.log" 2>&1 &
 app=$!
 pids+=("$app")
-for _ in $(seq 200); do
+for _ in $(seq 300); do
   grep -q '<- getid' "$root/requests" && break
   kill -0 "$app" 2>/dev/null || { cat "$root/brenmo.log"; fail "the installed brenmo stopped"; }
   sleep 0.1
