@@ -32,24 +32,23 @@ QList<Message> readCatalogue(const QString& fileName) {
   QXmlStreamReader xml(&file);
   QString context;
   Message message;
-  while (xml.readNextStartElement() || !xml.atEnd()) {
+  while (!xml.atEnd()) {
+    xml.readNext();
     if (xml.isEndElement() && xml.name() == QLatin1String("message")) {
       messages.append(message);
+    } else if (!xml.isStartElement()) {
       continue;
-    }
-    if (!xml.isStartElement())
-      continue;
-    if (xml.name() == QLatin1String("name")) {
+    } else if (xml.name() == QLatin1String("name")) {
       context = xml.readElementText();
     } else if (xml.name() == QLatin1String("message")) {
       message = Message{context, {}, {}, false};
     } else if (xml.name() == QLatin1String("source")) {
       message.source = xml.readElementText();
     } else if (xml.name() == QLatin1String("translation")) {
-      message.unfinished =
+      const bool marked =
           xml.attributes().value(QLatin1String("type")) == QLatin1String("unfinished");
       message.translation = xml.readElementText();
-      message.unfinished = message.unfinished || message.translation.isEmpty();
+      message.unfinished = marked || message.translation.isEmpty();
     }
   }
   return messages;
