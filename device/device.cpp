@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "device/lineformat.h"
+#include "device/portaccess.h"
 #include "device/portdiscovery.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
@@ -119,7 +120,9 @@ bool Device::open(OpenMode mode) {
   close();
   if (wasOpen)
     emit connectedChanged();
-  if (lastPortName.isEmpty() || !QSerialPort::open(mode)) {
+  const bool opened = !lastPortName.isEmpty() && QSerialPort::open(mode);
+  noteDeniedPort(opened ? QString() : lastPortName);
+  if (!opened) {
     qDebug() << "Port didn't open";
     return false;
   }

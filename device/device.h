@@ -32,6 +32,9 @@ class Device : public QSerialPort {
   // Whether the port is open; false from the moment the tester is unplugged until it is found
   // again (or connected by hand).
   Q_PROPERTY(bool connected READ isDeviceOpen NOTIFY connectedChanged)
+  // The tester's port when the last open found it but may not use it for lack of
+  // permission; empty otherwise. The interface names the remedy instead of "not found".
+  Q_PROPERTY(QString deniedPortName READ deniedPortName NOTIFY deniedPortNameChanged)
 
 public:
   enum ScalesNames {
@@ -71,12 +74,14 @@ public:
   ~Device() override;
 
   bool open(OpenMode mode) override;
+  QString deniedPortName() const { return m_deniedPortName; }
 
   // The tester's current scale; nothing when it gave no readable scale record (where
   // currentScaleNumber() says 0).
   std::optional<qint16> readCurrentScale() { return queryCurrentScale(); }
 
 signals:
+  void deniedPortNameChanged();
   void beginDataChange();
   void dataChanged();
   void lineReady();
@@ -133,6 +138,8 @@ private:
   };
 
   void addBuiltInScales();
+  // After an open: remembers the port that failed for lack of permission (none: empty).
+  void noteDeniedPort(const QString& failedPort);
   void loadSettings();
   void saveSettings();
   QStringList userDescriptions() const;
@@ -196,4 +203,5 @@ private:
   QTimer* m_lookTimer = nullptr;
   QList<QByteArray> m_heldLines; // lines sent on the tester's own during a command
   QStringList m_savedDescriptions;
+  QString m_deniedPortName;
 };

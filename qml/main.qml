@@ -239,8 +239,12 @@ QtObject {
         x: root.x + (root.width - width) / 2
         y: root.y + (root.height - height) / 2
         cancelEnable: false
-        text: qsTr("Прибор не найден. Проверьте подключение кабеля,\n"
-                   + "включите прибор и нажмите кнопку \"Соединение\".")
+        // A port that is there but not ours needs the user's action, not a cable check.
+        text: device.deniedPortName !== ""
+              ? qsTr("Нет прав на порт %1. Выполните в терминале\n"
+                     + "sudo usermod -aG dialout $USER и перезайдите.").arg(device.deniedPortName)
+              : qsTr("Прибор не найден. Проверьте подключение кабеля,\n"
+                     + "включите прибор и нажмите кнопку \"Соединение\".")
     }
 
     // A command the tester did not carry out, and what the user can do about it.
