@@ -24,10 +24,45 @@
         <translation>Do you want to end the calibration?</translation>
     </message>
     <message>
+        <source>Калибровка не выполнена.</source>
+        <translation>Calibration failed.</translation>
+    </message>
+    <message>
+        <source>Твердость меры не распознана. Введите
+число, например 45,5 или 45.5.</source>
+        <translation>The block's hardness is not a number.
+Enter one, for example 45.5.</translation>
+    </message>
+</context>
+<context>
+    <name>Calibration</name>
+    <message>
+        <source>Калибровка не выполнена: нет ни одного теста.</source>
+        <translation>Calibration failed: there are no tests.</translation>
+    </message>
+    <message>
         <source>Калибровка не выполнена: нужно не менее
 двух тестов на мерах разной твердости.</source>
-        <translation>Calibration not done: it takes at least
-two tests on blocks of different hardness.</translation>
+        <translation>Calibration failed: at least two tests
+on blocks of different hardness are needed.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: прибор не сообщил
+текущую шкалу. Ничего не записано.</source>
+        <translation>Calibration failed: the tester did not report
+its current scale. Nothing was written.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: текущая шкала прибора
+неизвестна программе.</source>
+        <translation>Calibration failed: the tester's current scale
+is unknown to the program.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: прибор не принял
+коэффициенты.</source>
+        <translation>Calibration failed: the tester did not take
+the constants.</translation>
     </message>
 </context>
 <context>
@@ -85,6 +120,46 @@ two tests on blocks of different hardness.</translation>
         <source>Измерения</source>
         <translation>Measurements</translation>
     </message>
+    <message>
+        <source>Файл не сохранён: на диске не хватает места.</source>
+        <translation>File not saved: the disk is full.</translation>
+    </message>
+    <message>
+        <source>Файл не сохранён: в книгу Excel нельзя записать эти данные.</source>
+        <translation>File not saved: an Excel workbook cannot hold this data.</translation>
+    </message>
+    <message>
+        <source>Файл не сохранён: нет доступа к папке,
+или файл открыт в другой программе.</source>
+        <translation>File not saved: no access to the folder,
+or the file is open in another program.</translation>
+    </message>
+    <message>
+        <source>Файл не сохранён: ошибка записи на диск.</source>
+        <translation>File not saved: the disk could not be written.</translation>
+    </message>
+    <message>
+        <source>Файл не открыт: его нет или к нему нет доступа.</source>
+        <translation>File not opened: it is missing or cannot be read.</translation>
+    </message>
+    <message>
+        <source>Файл не открыт: книга Excel повреждена.</source>
+        <translation>File not opened: the Excel workbook is damaged.</translation>
+    </message>
+    <message>
+        <source>Файл не открыт: книга Excel слишком велика
+(не более 1 048 576 строк).</source>
+        <translation>File not opened: the Excel workbook is too large
+(at most 1,048,576 rows).</translation>
+    </message>
+    <message>
+        <source>Файл не открыт: в книге нет листа &quot;%1&quot;.</source>
+        <translation>File not opened: the workbook has no sheet &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Файл не открыт: это не книга Excel (.xlsx).</source>
+        <translation>File not opened: it is not an Excel workbook (.xlsx).</translation>
+    </message>
 </context>
 <context>
     <name>Menu</name>
@@ -99,6 +174,14 @@ two tests on blocks of different hardness.</translation>
     <message>
         <source>КАЛИБРОВКА</source>
         <translation>CALIBRATION</translation>
+    </message>
+    <message>
+        <source>Прибор не подключен</source>
+        <translation>Tester not connected</translation>
+    </message>
+    <message>
+        <source>поиск прибора...</source>
+        <translation>looking for the tester...</translation>
     </message>
 </context>
 <context>
@@ -156,6 +239,12 @@ two tests on blocks of different hardness.</translation>
         <source>ПОЛЬЗОВАТЕЛЬСКИЕ ШКАЛЫ:</source>
         <translation>USER SCALES:</translation>
     </message>
+    <message>
+        <source>Не все шкалы прочитаны из прибора: изменить их нельзя.
+Проверьте связь, закройте настройки и откройте их снова.</source>
+        <translation>Not every scale was read from the tester: they cannot be changed.
+Check the cable, close the settings and open them again.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -186,6 +275,24 @@ switch the tester on and press &quot;Connection&quot;.</translation>
 sudo usermod -aG dialout $USER и перезайдите.</source>
         <translation>No permission for port %1. In a terminal, run
 sudo usermod -aG dialout $USER and log in again.</translation>
+    </message>
+    <message>
+        <source>Прибор принял не все изменения. Они остались в окне настроек:
+проверьте связь и нажмите &quot;ПРИМЕНИТЬ&quot; ещё раз.</source>
+        <translation>The tester did not take every change. They are still in the settings:
+check the cable and press &quot;APPLY&quot; again.</translation>
+    </message>
+    <message>
+        <source>Шкалы не записаны: не все шкалы прочитаны из прибора.</source>
+        <translation>Scales not written: not every scale was read from the tester.</translation>
+    </message>
+    <message>
+        <source>Память прибора не очищена. Проверьте связь и повторите.</source>
+        <translation>The tester's memory was not cleared. Check the cable and try again.</translation>
+    </message>
+    <message>
+        <source>Прибор не переключил шкалу. Выберите её ещё раз.</source>
+        <translation>The tester did not switch the scale. Choose it again.</translation>
     </message>
 </context>
 </TS>
