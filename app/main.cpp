@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTranslator>
 
+#include "app/catalogue.h"
 #include "app/qmlregistration.h"
 
 int main(int argc, char* argv[]) {
@@ -16,11 +17,12 @@ int main(int argc, char* argv[]) {
   // translated by Qt, so only the numbers go back to the C form.
   std::setlocale(LC_NUMERIC, "C");
 
-  // The texts are Russian; an optional brenmo_en.qm in the working directory replaces them.
+  // The texts are Russian; brenmo_en.qm in the working directory, or the installed one for
+  // a user whose language is English, replaces them.
   QTranslator translator;
-  const bool translated =
-      translator.load(QStringLiteral("brenmo_en"), QString(), QString(), QString());
-  Q_UNUSED(translated)
+  loadCatalogue(translator,
+                QLocale::system(),
+                installedCatalogueFolder(QCoreApplication::applicationDirPath()));
   app.installTranslator(&translator);
 
   // Reference hardness is typed with a decimal comma whatever the system locale.

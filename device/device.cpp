@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QScopedValueRollback>
 #include <QSettings>
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include "device/lineformat.h"
+#include "device/portaccess.h"
 #include "device/portdiscovery.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
@@ -33,6 +35,8 @@ Device::Device(QObject* parent) : QSerialPort(parent) {
 
   responseTimer = new QTimer(this);
   responseTimer->setSingleShot(true);
+  // A coarse timer may fire some 5 % early, and a reply at 960 ms would be refused.
+  responseTimer->setTimerType(Qt::PreciseTimer);
   QObject::connect(responseTimer, &QTimer::timeout, this, &Device::timerTimeout);
 
   liveSeries = false;
@@ -40,6 +44,11 @@ Device::Device(QObject* parent) : QSerialPort(parent) {
   wakeUpTimer = new QTimer(this);
   QObject::connect(wakeUpTimer, &QTimer::timeout, this, &Device::wakeUpDevice);
   wakeUpTimer->setInterval(WakeUpIntervalMs);
+
+  m_lookTimer = new QTimer(this);
+  m_lookTimer->setInterval(LookForTesterIntervalMs);
+  QObject::connect(m_lookTimer, &QTimer::timeout, this, &Device::lookForTester);
+  QObject::connect(this, &QSerialPort::errorOccurred, this, &Device::portError);
 
   measModel = new MeasurementModel(this);
   calibMeasModel = new MeasurementModel(this);
@@ -60,6 +69,7 @@ Device::Device(QObject* parent) : QSerialPort(parent) {
 
 Device::~Device() {
   wakeUpTimer->stop();
+  m_lookTimer->stop();
   saveSettings();
   close();
 }
@@ -97,22 +107,93 @@ bool Device::isDeviceOpen() {
   return isOpen();
 }
 
+bool Device::isBusy() {
+  return m_waiting;
+}
+
 bool Device::open(OpenMode mode) {
   lastPortName = PortDiscovery::chooseTesterPort(PortDiscovery::availablePorts());
   if (!lastPortName.isEmpty())
     qDebug() << "Selected port: " + lastPortName;
   setPortName(lastPortName);
+  const bool wasOpen = isOpen();
   close();
-  if (lastPortName.isEmpty() || !QSerialPort::open(mode)) {
+  if (wasOpen)
+    emit connectedChanged();
+  const bool opened = !lastPortName.isEmpty() && QSerialPort::open(mode);
+  noteDeniedPort(opened ? QString() : lastPortName);
+  if (!opened) {
     qDebug() << "Port didn't open";
     return false;
   }
-  // Let the tester settle; what it sends meanwhile is dropped by the next command.
+  m_readErrors = 0;
+  m_inFlight = false;
+  emit connectedChanged();
+  // Let the tester settle; what it sends meanwhile waits in the buffer.
   responseTimer->start(SettlePauseMs);
   waitForEvents(/*untilLine=*/false);
   timedOut = false;
   qDebug() << "Port opened";
-  return true;
+  return isOpen();
+}
+
+// --- The tester unplugged and back ----------------------------------------------------------
+
+void Device::portError(QSerialPort::SerialPortError error) {
+  if (!isOpen())
+    return;
+  if (error == QSerialPort::ResourceError) {
+    loseTester();
+  } else if (error == QSerialPort::ReadError) {
+    // A hung-up line reads nothing but errors, one after another; an error now and then is a
+    // glitch.
+    if (!m_lastReadError.isValid() || m_lastReadError.elapsed() > 1000)
+      m_readErrors = 0;
+    m_lastReadError.start();
+    if (++m_readErrors >= LostAfterReadErrors)
+      loseTester();
+  }
+}
+
+void Device::loseTester() {
+  qDebug() << "Port lost";
+  wakeUpTimer->stop();
+  // Whatever had arrived still reaches the handlers; an unfinished line cannot finish now.
+  while (canReadLine())
+    m_heldLines.append(readLine());
+  close();
+  m_inFlight = false;
+  m_lookingForTester = true;
+  m_lookTimer->start();
+  emit connectedChanged();
+  scheduleHeldLines();
+}
+
+void Device::lookForTester() {
+  if (isOpen() || !m_lookingForTester) {
+    m_lookTimer->stop();
+    return;
+  }
+  if (m_waiting || PortDiscovery::chooseTesterPort(PortDiscovery::availablePorts()).isEmpty())
+    return;
+  if (!open(QIODevice::ReadWrite))
+    return;
+  m_lookingForTester = false;
+  m_lookTimer->stop();
+  qDebug() << "Port back";
+  resumeReception();
+}
+
+void Device::resumeReception() {
+  if (m_calibMode) {
+    m_receiving = true;
+    QObject::connect(this, &QIODevice::readyRead, this, &Device::dataReady, Qt::UniqueConnection);
+    QObject::connect(
+        this, &Device::lineReady, this, &Device::updateCalibMeasures, Qt::UniqueConnection);
+    scheduleHeldLines();
+  } else {
+    enableReception();
+  }
 }
 
 void Device::loadSettings() {
@@ -163,7 +244,7 @@ void Device::timerTimeout() {
 
 void Device::waitForEvents(bool untilLine) {
   const QScopedValueRollback<bool> waiting(m_waiting, true);
-  if (!responseTimer->isActive() || (untilLine && canReadLine()))
+  if (!responseTimer->isActive() || (untilLine && canReadLine()) || !isOpen())
     return;
   // Sleep in the event loop until data or the timer wakes us: the interface keeps painting
   // and timers run, but an idle wait costs no processor time.
@@ -174,31 +255,63 @@ void Device::waitForEvents(bool untilLine) {
     if (untilLine && canReadLine())
       loop.quit();
   });
+  QObject::connect(this, &QIODevice::aboutToClose, &loop, &QEventLoop::quit);
   loop.exec();
 }
 
-QByteArray Device::waitForLine(bool* ok) {
+namespace {
+
+// How long a line takes on the 9600 baud wire (about 1.04 ms a byte), rounded up.
+qint64 wireTimeMs(const QByteArray& line) {
+  return (line.size() * 1000 + 959) / 960;
+}
+
+} // namespace
+
+QByteArray Device::waitForLine(bool* ok, const ReplyTest& isReply) {
   if (ok)
     *ok = false;
+  QElapsedTimer elapsed;
+  elapsed.start();
+  qint64 budgetMs = ReplyTimeoutMs;
   responseTimer->start(ReplyTimeoutMs);
-  QByteArray line;
   for (;;) {
     waitForEvents(/*untilLine=*/true);
-    line = readLine();
-    // A measurement or key press that crosses a command is kept for the line handlers, and
-    // the wait goes on for the reply within the same deadline.
-    if (!line.endsWith('\n') || !LineFormat::isUnsolicitedLine(line))
+    if (canReadLine()) {
+      const QByteArray line = readLine();
+      if (!setAsideLine(line, isReply)) {
+        responseTimer->stop();
+        timedOut = false;
+        if (ok)
+          *ok = true;
+        return line;
+      }
+      // The reply queues behind that line on the wire: it gets the line's time on top.
+      budgetMs += wireTimeMs(line);
+    }
+    const qint64 left = budgetMs - elapsed.elapsed();
+    if (left <= 0 || !isOpen())
       break;
-    m_heldLines.append(line);
+    if (!responseTimer->isActive())
+      responseTimer->start(int(left));
   }
-  const bool late = timedOut;
+  responseTimer->stop();
   timedOut = false;
-  if (!late) {
-    responseTimer->stop();
-    if (ok)
-      *ok = true;
+  return QByteArray();
+}
+
+bool Device::setAsideLine(const QByteArray& line, const ReplyTest& isReply) {
+  const bool begunBefore = m_inFlight;
+  m_inFlight = false;
+  if (LineFormat::isUnsolicitedLine(line)) {
+    m_heldLines.append(line);
+    return true;
   }
-  return line;
+  if (begunBefore || (isReply && !isReply(line))) {
+    qDebug() << "Dropped a stale line:" << line;
+    return true;
+  }
+  return false;
 }
 
 bool Device::beginCommand(const QByteArray& request) {
@@ -212,28 +325,34 @@ bool Device::beginCommand(const QByteArray& request) {
 }
 
 void Device::clearBuffers() {
-  keepUnsolicitedLines();
-  clear(QSerialPort::AllDirections);
-}
-
-void Device::keepUnsolicitedLines() {
-  while (canReadLine()) {
-    const QByteArray line = readLine();
-    if (LineFormat::isUnsolicitedLine(line))
-      m_heldLines.append(line);
-  }
+  // The input is never flushed: that would cut a measurement on its way. What came before
+  // the request is either the tester's own (kept) or a stale reply (dropped); an unfinished
+  // line is finished by the tester before it answers, and is no reply either.
+  if (isOpen() && !waitForReadyRead(0) && error() == QSerialPort::TimeoutError)
+    clearError();
+  while (canReadLine())
+    setAsideLine(readLine(), [](const QByteArray&) { return false; });
+  m_inFlight = bytesAvailable() > 0;
+  // The output is not flushed either: all that is in it is ours and still meant to go, such
+  // as the values that lead the tester out of a dialogue.
 }
 
 void Device::writeBytes(const QByteArray& bytes) {
   write(bytes);
-  flush();
+  // Handed to the driver now, in order, before any reply is awaited.
+  while (bytesToWrite() > 0 && waitForBytesWritten(100)) {
+  }
 }
 
-bool Device::answerPrompts(const QList<PromptAnswer>& dialogue) {
+bool Device::answerPrompts(const QList<PromptAnswer>& dialogue, int* answered) {
+  if (answered)
+    *answered = 0;
   for (const PromptAnswer& step : dialogue) {
     if (waitForLine() != step.prompt)
       return false;
     writeBytes(step.answer + '\n');
+    if (answered)
+      ++*answered;
   }
   return true;
 }
@@ -334,8 +453,10 @@ void Device::takeLiveLine(const QByteArray& line) {
   if (line.isEmpty() || LineFormat::isKeyEventLine(line))
     return;
   std::optional<Measurement> live = LineFormat::parseLiveLine(line);
-  if (!live)
+  if (!live) {
+    qDebug() << "Dropped a line that is no measurement:" << line;
     return;
+  }
   if (!liveSeries) {
     // The first live measurement after a connection or a file replaces the table.
     measModel->clear();
@@ -351,6 +472,8 @@ void Device::takeLiveLine(const QByteArray& line) {
 void Device::takeCalibrationLine(const QByteArray& line) {
   if (std::optional<Measurement> live = LineFormat::parseLiveLine(line))
     calibMeasModel->add(*live);
+  else if (!line.isEmpty())
+    qDebug() << "Dropped a line that is no measurement:" << line;
 }
 
 void Device::wakeUpDevice() {

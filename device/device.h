@@ -1,13 +1,17 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QSerialPort>
 #include <QString>
 #include <QStringList>
+
+#include "device/lineformat.h"
 
 class MeasurementModel;
 class ScaleModel;
@@ -25,6 +29,12 @@ class Device : public QSerialPort {
   Q_PROPERTY(MeasurementModel* measModel READ measures CONSTANT)
   Q_PROPERTY(MeasurementModel* calibMeasModel READ calibMeasures CONSTANT)
   Q_PROPERTY(ScaleModel* scalesModel READ scales CONSTANT)
+  // Whether the port is open; false from the moment the tester is unplugged until it is found
+  // again (or connected by hand).
+  Q_PROPERTY(bool connected READ isDeviceOpen NOTIFY connectedChanged)
+  // The tester's port when the last open found it but may not use it for lack of
+  // permission; empty otherwise. The interface names the remedy instead of "not found".
+  Q_PROPERTY(QString deniedPortName READ deniedPortName NOTIFY deniedPortNameChanged)
 
 public:
   enum ScalesNames {
@@ -55,20 +65,27 @@ public:
   static constexpr int WakeUpIntervalMs = 25000;
   // An incomplete line longer than this is dropped, so a babbling line cannot fill memory.
   static constexpr qint64 MaxLineBytes = 4096;
+  // While the tester is gone, how often to look for it again.
+  static constexpr int LookForTesterIntervalMs = 2000;
+  // Read errors in a row after which the port counts as lost.
+  static constexpr int LostAfterReadErrors = 3;
 
   explicit Device(QObject* parent = nullptr);
   ~Device() override;
 
   bool open(OpenMode mode) override;
+  QString deniedPortName() const { return m_deniedPortName; }
 
   // The tester's current scale; nothing when it gave no readable scale record (where
   // currentScaleNumber() says 0).
   std::optional<qint16> readCurrentScale() { return queryCurrentScale(); }
 
 signals:
+  void deniedPortNameChanged();
   void beginDataChange();
   void dataChanged();
   void lineReady();
+  void connectedChanged();
 
 public slots:
   QStringList availablePorts();
@@ -88,13 +105,15 @@ public slots:
   bool setCurrentScaleNumber(short scaleNumber);
   bool readScales();
   bool setScale();
-  void setScales();
+  bool setScales();
   ScaleModel* scales();
   void setCalibMode(bool enable);
   // The file dialogs and the workbook; empty on success or cancel, else what went wrong.
   QString saveToFile();
   QString openFromFile();
   bool isDeviceOpen();
+  // A command is waiting for its reply: any other is refused until it is done.
+  bool isBusy();
 
 private slots:
   void timerTimeout();
@@ -104,9 +123,14 @@ private slots:
   void enableReception();
   void disableReception();
   void wakeUpDevice();
+  void portError(QSerialPort::SerialPortError error);
+  void lookForTester();
 
 private:
   friend class DeviceProbe; // tests look at the reception routes through it
+
+  // Which complete lines a wait takes as its reply; the others are stale and dropped.
+  using ReplyTest = std::function<bool(const QByteArray&)>;
 
   struct PromptAnswer {
     QByteArray prompt; // the exact line the tester sends, line feed included
@@ -114,6 +138,8 @@ private:
   };
 
   void addBuiltInScales();
+  // After an open: remembers the port that failed for lack of permission (none: empty).
+  void noteDeniedPort(const QString& failedPort);
   void loadSettings();
   void saveSettings();
   QStringList userDescriptions() const;
@@ -123,22 +149,32 @@ private:
   // Turns the event loop, asleep between events, until responseTimer expires or (untilLine)
   // a complete line is waiting. Commands are refused meanwhile.
   void waitForEvents(bool untilLine);
-  // The one wait for a reply line (up to ReplyTimeoutMs). Lines the tester sends on its own
-  // are kept for the line handlers and the wait goes on for the reply.
-  QByteArray waitForLine(bool* ok = nullptr);
+  // The one wait for a reply line: at least ReplyTimeoutMs, more by the wire time of lines
+  // that came first. Lines the tester sends on its own are kept for the line handlers, lines
+  // that isReply refuses are dropped, and the wait goes on. Empty on a time-out; an
+  // unfinished line stays in the buffer.
+  QByteArray waitForLine(bool* ok = nullptr, const ReplyTest& isReply = {});
+  // A line that is not the reply: the tester's own (kept) or stale (dropped).
+  bool setAsideLine(const QByteArray& line, const ReplyTest& isReply);
   // Starts a command: false (and nothing written) when the port is closed or another command
   // is waiting for its reply. Otherwise reception off, buffers cleared, request written.
   bool beginCommand(const QByteArray& request);
-  // Clears both buffers, keeping any measurement or key line that was still unread.
+  // Drops stale replies, keeping every measurement or key line, and a
+  // line still arriving, for the line handlers.
   void clearBuffers();
-  void keepUnsolicitedLines();
   void writeBytes(const QByteArray& bytes);
   // Waits for each prompt in turn and answers it; false at the first prompt that differs.
-  bool answerPrompts(const QList<PromptAnswer>& dialogue);
+  // answered tells how many prompts were answered.
+  bool answerPrompts(const QList<PromptAnswer>& dialogue, int* answered = nullptr);
   void dropOversizedPartialLine();
   // The tester's current scale, or nothing when it gave no readable scale record.
   std::optional<qint16> queryCurrentScale();
   void restoreCurrentScale(std::optional<qint16> scale);
+  // Makes the slot current and returns its record, only one that names this slot.
+  std::optional<LineFormat::ScaleRecord> readSlot(int slot);
+  // Port lost: closed at once, looked for again every LookForTesterIntervalMs.
+  void loseTester();
+  void resumeReception();
 
   void scheduleHeldLines();
   void handleHeldLines();
@@ -160,6 +196,12 @@ private:
   bool m_calibMode = false; // the calibration route is in force
   bool m_receiving = false; // lines go to a handler (reception normal or calibration)
   bool m_heldScheduled = false;
+  bool m_inFlight = false;         // a line had begun before the request: it is not the reply
+  bool m_lookingForTester = false; // the tester was lost and is looked for
+  int m_readErrors = 0;
+  QElapsedTimer m_lastReadError;
+  QTimer* m_lookTimer = nullptr;
   QList<QByteArray> m_heldLines; // lines sent on the tester's own during a command
   QStringList m_savedDescriptions;
+  QString m_deniedPortName;
 };

@@ -32,9 +32,10 @@ bool Device::connect(QString portName) {
   Q_UNUSED(portName) // the tester's port is found by its USB identifiers
   if (m_waiting)
     return false;
-  close();
   if (!open(QIODevice::ReadWrite))
     return false;
+  m_lookingForTester = false;
+  m_lookTimer->stop();
   if (!readMemory())
     return false;
   enableReception();
@@ -45,7 +46,9 @@ bool Device::readMemory() {
   qDebug() << "Read Memory";
   if (!beginCommand("readdata\n"))
     return false;
-  const QByteArray countLine = waitForLine();
+  // A line that is no count is a stale reply of an earlier command.
+  const QByteArray countLine = waitForLine(
+      nullptr, [](const QByteArray& line) { return LineFormat::parseCountLine(line).has_value(); });
   qDebug() << "Measurements count: " + QString::fromUtf8(countLine);
   const std::optional<int> count = LineFormat::parseCountLine(countLine);
   if (!count || *count < 0) {
@@ -58,23 +61,20 @@ bool Device::readMemory() {
   emit beginDataChange();
   // The rows reach the table in one piece: views rebuild once, not once per record.
   QList<Measurement> records;
-  int arrived = 0;
   for (int i = 1; i <= *count; ++i) {
     bool inTime = false;
     const QByteArray line = waitForLine(&inTime);
     qDebug() << QString::number(i) + QString::fromUtf8(line);
-    if (line.endsWith('\n'))
-      ++arrived;
-    if (std::optional<Measurement> record = LineFormat::parseRecordLine(line))
-      records.append(*record);
     if (!inTime)
       break;
+    if (std::optional<Measurement> record = LineFormat::parseRecordLine(line))
+      records.append(*record);
   }
   measModel->replaceAll(records);
   emit dataChanged();
   enableReception();
-  // Rows that did arrive stay in the table, but a short read is no success.
-  return arrived == *count;
+  // Rows that did arrive stay in the table, but a short or garbled read is no success.
+  return records.size() == *count;
 }
 
 QString Device::id() {
@@ -89,7 +89,10 @@ QDateTime Device::time() {
   qDebug() << "Get Time";
   if (!beginCommand("gettime\n"))
     return QDateTime();
-  const QByteArray line = waitForLine();
+  // Only a clock reply answers: a late line of another command is stale.
+  const QByteArray line = waitForLine(nullptr, [](const QByteArray& reply) {
+    return LineFormat::parseClockReply(reply).isValid();
+  });
   const QDateTime clock = LineFormat::parseClockReply(line);
   if (!line.isEmpty())
     qDebug() << "Get Time" << clock.toString(kClockPattern);

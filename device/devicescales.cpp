@@ -16,6 +16,43 @@ QByteArray setScaleRequest(int number) {
 
 // The three top slots have no row in the model and are always sent as switched off.
 const quint16 kSlotsWithoutRow = 0xE000;
+const int kSlots = 16;
+
+// The constants dialogue's prompts, in the tester's order.
+const char* const kConstantPrompts[] = {
+    " A:\n", " B:\n", " C:\n", " MIN:\n", " MAX:\n", " NAME:\n", " TYPE:\n", " POINTS:\n"};
+
+// What the dialogue sends for a row, in prompt order.
+QList<QByteArray> constantAnswers(const Scale& scale) {
+  return {LineFormat::formatConstant(scale.a()).toLatin1(),
+          LineFormat::formatConstant(scale.b()).toLatin1(),
+          LineFormat::formatConstant(scale.c()).toLatin1(),
+          LineFormat::formatConstant(scale.min()).toLatin1(),
+          LineFormat::formatConstant(scale.max()).toLatin1(),
+          LineFormat::encodeName(scale.name()),
+          QByteArray::number(scale.type()),
+          QByteArray::number(scale.points())};
+}
+
+// The same for a record read back from the tester: equal lists mean the tester holds what
+// was sent, to the six digits that go out.
+QList<QByteArray> recordAnswers(const LineFormat::ScaleRecord& record) {
+  Scale scale;
+  scale.setA(record.a);
+  scale.setB(record.b);
+  scale.setC(record.c);
+  scale.setMin(record.min);
+  scale.setMax(record.max);
+  scale.setName(record.name);
+  scale.setType(record.type);
+  scale.setPoints(record.points);
+  return constantAnswers(scale);
+}
+
+bool isSlotRecord(const QByteArray& line, int slot) {
+  const std::optional<LineFormat::ScaleRecord> record = LineFormat::parseScaleRecord(line);
+  return record && record->numberRead && record->number == slot;
+}
 
 } // namespace
 
@@ -25,7 +62,9 @@ std::optional<qint16> Device::queryCurrentScale() {
     return std::nullopt;
   const std::optional<LineFormat::ScaleRecord> record = LineFormat::parseScaleRecord(waitForLine());
   enableReception();
-  if (!record)
+  // A record whose number is unreadable names no slot; guessing HRC could write into the
+  // wrong one.
+  if (!record || !record->numberRead || record->number < 0 || record->number >= kSlots)
     return std::nullopt;
   qDebug() << "Current scale number: " + QString::number(record->number);
   return record->number;
@@ -39,19 +78,30 @@ bool Device::setCurrentScaleNumber(short scaleNumber) {
   qDebug() << "Set current scale number";
   if (static_cast<quint16>(scaleNumber) > 15 || !beginCommand(setScaleRequest(scaleNumber)))
     return false;
-  const bool answered = LineFormat::parseScaleRecord(waitForLine()).has_value();
+  // Only the record of that slot says the tester took it; a stale one of another is dropped.
+  bool answered = false;
+  waitForLine(&answered,
+              [scaleNumber](const QByteArray& line) { return isSlotRecord(line, scaleNumber); });
   enableReception();
   return answered;
+}
+
+std::optional<LineFormat::ScaleRecord> Device::readSlot(int slot) {
+  clearBuffers();
+  writeBytes(setScaleRequest(slot));
+  bool inTime = false;
+  const QByteArray line =
+      waitForLine(&inTime, [slot](const QByteArray& reply) { return isSlotRecord(reply, slot); });
+  if (!inTime)
+    return std::nullopt;
+  return LineFormat::parseScaleRecord(line);
 }
 
 void Device::restoreCurrentScale(std::optional<qint16> scale) {
   // With no readable current scale there is nothing to give back; guessing would switch
   // the tester to a scale the user did not choose.
-  if (!scale)
-    return;
-  clearBuffers();
-  writeBytes(setScaleRequest(*scale));
-  waitForLine();
+  if (scale)
+    readSlot(*scale);
 }
 
 short Device::visibleScales() {
@@ -91,10 +141,15 @@ bool Device::setVisibleScales() {
   }
   const QByteArray value = QByteArray::number(quint16(~mask | kSlotsWithoutRow));
   const QByteArray request = "setscl " + value + '\n';
+  const QByteArray confirmation = " " + value + ";OK\n";
   qDebug() << "Msg: " + QString::fromLatin1(request);
   beginCommand(request);
   waitForLine(); // the first answer line is not examined
-  const bool accepted = waitForLine() == " " + value + ";OK\n";
+  // The confirmation carries the mask: one for another mask is stale.
+  const bool accepted =
+      waitForLine(nullptr, [&](const QByteArray& line) {
+        return line == confirmation || !(line.startsWith(' ') && line.endsWith(";OK\n"));
+      }) == confirmation;
   if (accepted)
     qDebug() << "Visible scales set: " + QString::fromLatin1(value);
   enableReception();
@@ -107,13 +162,16 @@ bool Device::readScales() {
     return false;
   const std::optional<qint16> current = queryCurrentScale();
   disableReception();
+  bool allRead = true;
   for (int row = 0; row < scalesModel->rowCount(); ++row) {
-    clearBuffers();
-    writeBytes(setScaleRequest(row));
-    const std::optional<LineFormat::ScaleRecord> record =
-        LineFormat::parseScaleRecord(waitForLine());
-    if (!record)
+    const std::optional<LineFormat::ScaleRecord> record = readSlot(row);
+    // A row whose record did not come keeps its values but is marked unknown: nothing may
+    // be written from it.
+    scalesModel->setRead(row, record.has_value());
+    if (!record) {
+      allRead = false;
       continue;
+    }
     Scale* scale = scalesModel->scale(row);
     if (row >= ScaleModel::StandardScales) {
       // A user slot whose A is exactly 1 is free.
@@ -131,7 +189,7 @@ bool Device::readScales() {
   enableReception();
   if (!current)
     return false;
-  return setCurrentScaleNumber(*current);
+  return setCurrentScaleNumber(*current) && allRead;
 }
 
 bool Device::setScale() {
@@ -140,48 +198,64 @@ bool Device::setScale() {
     return false;
   const std::optional<qint16> current = queryCurrentScale();
   disableReception();
-  // Without a readable current scale we do not know which slot the constants would land in.
+  // Without a readable current scale we do not know which slot the constants would land in,
+  // and a row not read from its slot may hold another slot's record.
   const Scale* scale = current ? scalesModel->scale(*current) : nullptr;
-  if (!scale)
+  if (!scale || !scale->isRead() || !LineFormat::isCarriableName(scale->name()))
     return false;
   const double constants[] = {scale->a(), scale->b(), scale->c(), scale->min(), scale->max()};
   for (double constant : constants) {
     if (!std::isfinite(constant))
       return false;
   }
+  const QList<QByteArray> answers = constantAnswers(*scale);
+  QList<PromptAnswer> dialogue;
+  for (int i = 0; i < answers.size(); ++i)
+    dialogue.append({kConstantPrompts[i], answers[i]});
+
   clearBuffers();
   writeBytes("setconst\n");
-  const bool answered = answerPrompts({
-      {" A:\n", LineFormat::formatConstant(scale->a()).toLocal8Bit()},
-      {" B:\n", LineFormat::formatConstant(scale->b()).toLocal8Bit()},
-      {" C:\n", LineFormat::formatConstant(scale->c()).toLocal8Bit()},
-      {" MIN:\n", LineFormat::formatConstant(scale->min()).toLocal8Bit()},
-      {" MAX:\n", LineFormat::formatConstant(scale->max()).toLocal8Bit()},
-      {" NAME:\n", scale->name().toLocal8Bit()},
-      {" TYPE:\n", QByteArray::number(scale->type())},
-      {" POINTS:\n", QByteArray::number(scale->points())},
-  });
-  if (!answered)
-    return false;
-  writeBytes("wct\n");
-  if (waitForLine() != " OK\n")
+  int answered = 0;
+  bool committed = false;
+  if (answerPrompts(dialogue, &answered)) {
+    writeBytes("wct\n");
+    committed = waitForLine() == " OK\n";
+  } else {
+    // Lead the tester out of the dialogue without storing: the values it still waits for
+    // (it takes any line as one), then a line that is not "wct".
+    for (int i = answered; i < answers.size(); ++i)
+      writeBytes(answers[i] + '\n');
+    writeBytes("\n");
+    qDebug() << "Constants dialogue abandoned after" << answered << "values";
+  }
+  // Written is what the tester holds: read the slot back.
+  const std::optional<LineFormat::ScaleRecord> held = readSlot(*current);
+  const bool matches = held && recordAnswers(*held) == answers;
+  if (!committed || !matches)
     return false;
   qDebug() << "Scale set: " + QString::number(*current);
   return true; // reception stays off: the caller turns it on
 }
 
-void Device::setScales() {
+bool Device::setScales() {
   const QList<int> rows = scalesModel->modifiedIndexes();
   if (!isOpen() || m_waiting)
-    return;
+    return false;
+  // A row not read from its slot may hold another slot's record: write none then.
+  for (int row : rows) {
+    const Scale* scale = scalesModel->scale(row);
+    if (!scale || !scale->isRead())
+      return false;
+  }
   const std::optional<qint16> current = queryCurrentScale();
   disableReception();
+  bool allWritten = true;
   for (int row : rows) {
-    clearBuffers();
-    writeBytes(setScaleRequest(row));
-    waitForLine(); // the reply is not examined; setScale reads the current scale back
-    setScale();
+    // The dialogue writes the current slot: only go on when the tester took this one.
+    if (!readSlot(row) || !setScale())
+      allWritten = false;
   }
   restoreCurrentScale(current);
   enableReception();
+  return allWritten;
 }

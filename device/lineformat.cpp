@@ -67,17 +67,47 @@ std::optional<int> parseCountLine(const QByteArray& line) {
 
 std::optional<Measurement> parseRecordLine(const QByteArray& line) {
   const QStringList f = fields(line);
-  if (f.size() != 5)
+  if (f.size() != 5 || !isScaleName(f[3].simplified()))
     return std::nullopt;
-  return Measurement(
-      parseDeviceDateTime(f[0]), f[3].simplified(), toNumber(f[4]), toNumber(f[2]), toNumber(f[1]));
+  bool averagingOk = false, frequencyOk = false, hardnessOk = false;
+  const double averaging = toNumber(f[1], &averagingOk);
+  const double frequency = toNumber(f[2], &frequencyOk);
+  const double hardness = toNumber(f[4], &hardnessOk);
+  if (!averagingOk || !frequencyOk || !hardnessOk)
+    return std::nullopt;
+  return Measurement(parseDeviceDateTime(f[0]), f[3].simplified(), hardness, frequency, averaging);
 }
 
 std::optional<Measurement> parseLiveLine(const QByteArray& line) {
   const QStringList f = fields(line);
-  if (f.size() != 4)
+  if (f.size() != 4 || !isScaleName(f[3].simplified()))
     return std::nullopt;
-  return Measurement(liveDateTime(f[0]), f[3].simplified(), toNumber(f[2]), toNumber(f[1]), 1.0);
+  // The stamp must be readable, with its word after it or (as some lines come) without.
+  const QDateTime dateTime = liveDateTime(f[0]);
+  if (!dateTime.isValid() && !parseDeviceDateTime(f[0]).isValid())
+    return std::nullopt;
+  bool frequencyOk = false, hardnessOk = false;
+  const double frequency = toNumber(f[1], &frequencyOk);
+  const double hardness = toNumber(f[2], &hardnessOk);
+  if (!frequencyOk || !hardnessOk)
+    return std::nullopt;
+  return Measurement(dateTime, f[3].simplified(), hardness, frequency, 1.0);
+}
+
+bool isCarriableName(const QString& name) {
+  return std::none_of(name.cbegin(), name.cend(), [](QChar c) {
+    return c == QLatin1Char(';') || c.category() == QChar::Other_Control ||
+           c == QChar::ReplacementCharacter || c.isNonCharacter() || c.isSurrogate();
+  });
+}
+
+bool isScaleName(const QString& name) {
+  return !name.isEmpty() && name.size() <= 16 && isCarriableName(name) &&
+         std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.isLetterOrNumber(); });
+}
+
+QByteArray encodeName(const QString& name) {
+  return name.toUtf8();
 }
 
 bool isKeyEventLine(const QByteArray& line) {
@@ -89,7 +119,11 @@ bool isDeleteEventLine(const QByteArray& line) {
 }
 
 bool isUnsolicitedLine(const QByteArray& line) {
-  if (isKeyEventLine(line))
+  // Cheap first: every reply of a long memory read passes here.
+  const bool mayBeKey = line.contains("btn");
+  if (!mayBeKey && line.count(';') != 3)
+    return false;
+  if (mayBeKey && isKeyEventLine(line))
     return fields(line).size() < 4;
   const std::optional<Measurement> live = parseLiveLine(line);
   return live && live->dateTime().isValid();
@@ -100,7 +134,10 @@ std::optional<ScaleRecord> parseScaleRecord(const QByteArray& line) {
   if (f.size() != 9)
     return std::nullopt;
   ScaleRecord record;
-  record.number = static_cast<qint16>(toInteger(f[0]));
+  bool numberOk = false;
+  const int number = f[0].trimmed().toInt(&numberOk, 10);
+  record.numberRead = numberOk;
+  record.number = static_cast<qint16>(numberOk ? number : 0);
   record.name = f[1].simplified();
   record.a = toNumber(f[2]);
   record.b = toNumber(f[3]);

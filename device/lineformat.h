@@ -35,12 +35,24 @@ double toNumber(const QString& field, bool* ok = nullptr);
 // The count line that opens the memory read: a whole base-10 integer, spaces around allowed.
 std::optional<int> parseCountLine(const QByteArray& line);
 
-// A memory record: date-time; averaging; frequency; scale; hardness (exactly five fields).
+// A memory record: date-time; averaging; frequency; scale; hardness (exactly five fields),
+// the three numbers readable and the scale a name of the tester's shape. The date-time may
+// be invalid.
 std::optional<Measurement> parseRecordLine(const QByteArray& line);
 
-// A live line: "date-time word"; frequency; hardness; scale (exactly four fields). The
-// date-time is the first field up to its last space; it may be invalid.
+// A live line: "date-time word"; frequency; hardness; scale (exactly four fields), with a
+// readable time stamp in the first field, readable numbers and a scale name of the tester's
+// shape; anything else is noise. The date-time is the first field up to its last space, so
+// a stamp without its word gives an invalid one.
 std::optional<Measurement> parseLiveLine(const QByteArray& line);
+
+// A name the line carries both ways: no ";" (it would split every record of the slot), no
+// control characters, nothing that was no text. Empty is carriable.
+bool isCarriableName(const QString& name);
+// A scale name as the tester shows one: carriable, 1 to 16 characters, a letter or digit.
+bool isScaleName(const QString& name);
+// Names go out in UTF-8, the encoding replies are read in.
+QByteArray encodeName(const QString& name);
 
 // Key events contain "btn"; "btn1short;OK" asks to delete the last live measurement.
 bool isKeyEventLine(const QByteArray& line);
@@ -53,6 +65,7 @@ bool isUnsolicitedLine(const QByteArray& line);
 // One scale record, the reply to "getscale\n" and "setscale N\n" (exactly nine fields).
 struct ScaleRecord {
   qint16 number = 0;
+  bool numberRead = false; // field 1 was a whole number (else number is 0)
   QString name;
   double a = 0.0;
   double b = 0.0;

@@ -43,6 +43,10 @@ public:
   void setType(qint8 type) { m_type = type; }
   qint16 points() const { return m_points; }
   void setPoints(qint16 points) { m_points = points; }
+  // Whether the constants and name are what the tester's slot holds, as last read from it.
+  // A row that was never read, or whose record did not come, must not be written back.
+  bool isRead() const { return m_isRead; }
+  void setIsRead(bool isRead) { m_isRead = isRead; }
 
 private:
   bool m_isVisible = true;
@@ -58,6 +62,7 @@ private:
   double m_max = 999.0;
   qint8 m_type = 0;
   qint16 m_points = 2;
+  bool m_isRead = false;
 };
 
 Q_DECLARE_METATYPE(Scale)

@@ -1,5 +1,7 @@
 #include "models/scalemodel.h"
 
+#include <algorithm>
+
 ScaleModel::ScaleModel(QObject* parent) : QAbstractListModel(parent) {
   qRegisterMetaType<Scale*>();
 }
@@ -26,6 +28,8 @@ QVariant ScaleModel::data(const QModelIndex& index, int role) const {
     return row.name();
   case DescriptionRole:
     return row.description();
+  case UnknownRole:
+    return !row.isRead();
   default:
     return QVariant();
   }
@@ -68,7 +72,8 @@ QHash<int, QByteArray> ScaleModel::roleNames() const {
           {EnableRole, "enable"},
           {NumberRole, "number"},
           {NameRole, "name"},
-          {DescriptionRole, "description"}};
+          {DescriptionRole, "description"},
+          {UnknownRole, "unknown"}};
 }
 
 Scale* ScaleModel::scale(int index) {
@@ -170,6 +175,21 @@ void ScaleModel::clearModifiedIndexes() {
   m_modified.clear();
 }
 
+bool ScaleModel::allRead() const {
+  return std::all_of(
+      m_scales.cbegin(), m_scales.cend(), [](const Scale& row) { return row.isRead(); });
+}
+
+void ScaleModel::setRead(int index, bool read) {
+  if (!hasRow(index) || m_scales.at(index).isRead() == read)
+    return;
+  const bool wasAllRead = allRead();
+  m_scales[index].setIsRead(read);
+  emitRowChanged(index);
+  if (allRead() != wasAllRead)
+    emit allReadChanged();
+}
+
 void ScaleModel::add(Scale& scale) {
   const int n = m_scales.size();
   if (n >= m_maxScales)
@@ -178,6 +198,7 @@ void ScaleModel::add(Scale& scale) {
   beginInsertRows(QModelIndex(), n, n);
   m_scales.append(scale);
   endInsertRows();
+  emit allReadChanged();
 }
 
 void ScaleModel::remove(int index) {
@@ -186,6 +207,7 @@ void ScaleModel::remove(int index) {
   beginRemoveRows(QModelIndex(), index, index);
   m_scales.removeAt(index);
   endRemoveRows();
+  emit allReadChanged();
 }
 
 void ScaleModel::clear() {
@@ -201,6 +223,7 @@ void ScaleModel::clear() {
   changePersistentIndexList(kept, gone);
   m_scales.clear();
   emit layoutChanged();
+  emit allReadChanged();
 }
 
 void ScaleModel::markModified(int index) {

@@ -11,6 +11,9 @@
 // that gained or lost a user scale are remembered so that only those are written back.
 class ScaleModel : public QAbstractListModel {
   Q_OBJECT
+  // Every row holds what its slot in the tester holds; false after a scale read that missed a
+  // slot, and before the first read.
+  Q_PROPERTY(bool allRead READ allRead NOTIFY allReadChanged)
 
 public:
   enum Roles {
@@ -19,7 +22,8 @@ public:
     EnableRole,
     NumberRole,
     NameRole,
-    DescriptionRole
+    DescriptionRole,
+    UnknownRole // the slot's content was not read from the tester
   };
   // Rows 0 to 2 are the standard scales; user slots start after them.
   static constexpr int StandardScales = 3;
@@ -52,12 +56,18 @@ public:
   // The filter entries of the measurement list: "all scales" first.
   Q_INVOKABLE QStringList visibleMeasScaleNames() const;
   Q_INVOKABLE QList<int> modifiedIndexes() const;
+  bool allRead() const;
+  // Marks the row as read from the tester (or not), telling the views.
+  void setRead(int index, bool read);
   Q_INVOKABLE void clearModifiedIndexes();
   // Appends a row numbered "001", "002"... (the number is written into the argument too);
   // ignored once the model holds maxScales rows.
   Q_INVOKABLE void add(Scale& scale);
   Q_INVOKABLE void remove(int index);
   Q_INVOKABLE void clear();
+
+signals:
+  void allReadChanged();
 
 private:
   bool hasRow(int index) const { return index >= 0 && index < m_scales.size(); }

@@ -20,6 +20,8 @@ QtObject {
         property bool calibMode: false
         // The scale lists are read from the tester once, and again after settings are applied.
         property bool isValidScales: false
+        // The tester's current scale as last seen; -1 before it was asked.
+        property int testerScale: -1
 
         // The designed size, but never more than the screen offers: at 144 dpi the design is
         // larger than a 1280 x 800 screen, whose close button and bottom controls would
@@ -65,6 +67,7 @@ QtObject {
             anchors.top: parent.top
             anchors.left: parent.left
             anchors.right: parent.right
+            connected: device.connected
 
             onConnectButtonClicked: {
                 if (root.calibMode)
@@ -198,6 +201,7 @@ QtObject {
                     return
                 comboModel = device.scalesModel.visibleScaleNames()
                 var number = device.currentScaleNumber()
+                root.testerScale = number
                 comboBox.currentIndex = comboBox.find(device.scalesModel.scaleName(number))
             }
         }
@@ -234,12 +238,25 @@ QtObject {
         scalesModel: device.scalesModel
 
         onAcceptButtonClicked: {
-            root.isValidScales = false
-            device.setTime(date)
-            device.setScales()
-            device.scalesModel.clearModifiedIndexes()
-            device.setVisibleScales()
+            var timeSet = device.setTime(date)
+            // Scales with an unread slot are not written at all (the window said so).
+            var scalesKnown = device.scalesModel.allRead
+            var scalesSet = scalesKnown && device.setScales()
+            if (scalesSet)
+                device.scalesModel.clearModifiedIndexes()
+            // A mask could switch on a user scale whose slot was not written.
+            var maskSet = scalesSet && device.setVisibleScales()
             rightPanel.comboModel = device.scalesModel.visibleMeasScaleNames()
+            if (timeSet && scalesSet && maskSet) {
+                root.isValidScales = false
+                return
+            }
+            // The changes the tester did not take stay in the window for another try.
+            app.showFailure(scalesKnown
+                            ? qsTr("Прибор принял не все изменения. Они остались в окне "
+                                   + "настроек:\nпроверьте связь и нажмите \"ПРИМЕНИТЬ\" ещё раз.")
+                            : qsTr("Шкалы не записаны: не все шкалы прочитаны из прибора."),
+                            true)
         }
     }
 
@@ -268,23 +285,41 @@ QtObject {
         x: root.x + (root.width - width) / 2
         y: root.y + (root.height - height) / 2
         cancelEnable: false
-        text: qsTr("Прибор не найден. Проверьте подключение кабеля,\n"
-                   + "включите прибор и нажмите кнопку \"Соединение\".")
+        // A port that is there but not ours needs the user's action, not a cable check.
+        text: device.deniedPortName !== ""
+              ? qsTr("Нет прав на порт %1. Выполните в терминале\n"
+                     + "sudo usermod -aG dialout $USER и перезайдите.").arg(device.deniedPortName)
+              : qsTr("Прибор не найден. Проверьте подключение кабеля,\n"
+                     + "включите прибор и нажмите кнопку \"Соединение\".")
     }
 
-    // Why a workbook could not be saved or opened; the list is as it was.
-    property RedDialog fileFailureDialog: RedDialog {
-        objectName: "fileFailureDialog"
+    // A command the tester did not carry out, and what the user can do about it.
+    property RedDialog failureDialog: RedDialog {
+        objectName: "failureDialog"
         x: root.x + (root.width - width) / 2
         y: root.y + (root.height - height) / 2
         cancelEnable: false
+        text: ""
+
+        // Set when the settings window closed with changes the tester did not take.
+        property bool reopenSettings: false
+
+        onVisibleChanged: {
+            if (visible || !reopenSettings)
+                return
+            reopenSettings = false
+            settings.visible = true
+        }
     }
 
     property RedDialog memoryDialog: RedDialog {
         x: root.x + (root.width - width) / 2
         y: root.y + (root.height - height) / 2
         text: qsTr("Вы точно хотите очистить память устройства?")
-        onAccepted: device.clearMemory()
+        onAccepted: {
+            if (!device.clearMemory())
+                app.showFailure(qsTr("Память прибора не очищена. Проверьте связь и повторите."))
+        }
     }
 
     property RedDialog portsDialog: RedDialog {
@@ -310,8 +345,7 @@ QtObject {
     function showFileFailure(failure) {
         if (!failure)
             return
-        fileFailureDialog.text = failure
-        fileFailureDialog.visible = true
+        showFailure(failure)
     }
 
     // The tester's clock, or the computer's when the tester gave no readable time: the
@@ -322,13 +356,20 @@ QtObject {
         return new Date()
     }
 
+    function showFailure(text, backToSettings) {
+        failureDialog.text = text
+        failureDialog.reopenSettings = backToSettings === true
+        failureDialog.visible = true
+    }
+
     function readScaleLists() {
         if (root.isValidScales)
             return
-        device.readScales()
+        // A read that missed a slot is tried again the next time.
+        var scalesRead = device.readScales()
         device.visibleScales()
         rightPanel.comboModel = device.scalesModel.visibleMeasScaleNames()
-        root.isValidScales = true
+        root.isValidScales = scalesRead
     }
 
     function connectToDevice(portName) {
@@ -401,7 +442,27 @@ QtObject {
         if (name === "")
             return
         var number = device.scalesModel.scaleNumber(name)
-        if (number >= 0)
-            device.setCurrentScaleNumber(number)
+        if (number < 0)
+            return
+        // Refused while another command waits: the tester kept the scale it had.
+        var refused = device.isBusy()
+        if (device.setCurrentScaleNumber(number)) {
+            root.testerScale = number
+            return
+        }
+        // No answer: ask which scale the tester holds now.
+        var current = refused ? root.testerScale : device.currentScaleNumber()
+        if (current === number) {
+            root.testerScale = number
+            return // it took the scale; only its answer was lost
+        }
+        // The calibration list shows the tester's scale again.
+        if (root.calibMode && current >= 0) {
+            rightPanel2.replacingScaleList = true
+            rightPanel2.comboBox.currentIndex =
+                    rightPanel2.comboBox.find(device.scalesModel.scaleName(current))
+            rightPanel2.replacingScaleList = false
+        }
+        showFailure(qsTr("Прибор не переключил шкалу. Выберите её ещё раз."))
     }
 }

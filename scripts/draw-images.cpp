@@ -381,8 +381,8 @@ int main(int argc, char* argv[]) {
   ok &= draw("cross.png", 8, 8, cross);
   ok &= draw("clock-base.png", 500, 500, clockBase);
   ok &= draw("splash.png", 479, 370, splash);
-  // The .ico is assembled from these sizes by the shell script.
-  for (int size : {16, 32, 48, 256}) {
+  // The .ico is assembled from 16, 32, 48 and 256; the desktop icons take every hicolor size.
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
     const QString file = size == 32 ? "brenmo.png" : QString("brenmo-%1.png").arg(size);
     ok &= draw(file, size, size, [size](QPainter& p) { appIcon(p, size); });
   }

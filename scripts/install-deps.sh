@@ -14,6 +14,8 @@ packages=(
   libxlsxwriter-dev libminizip-dev zlib1g-dev
   python3 python3-openpyxl locales poppler-utils
   xvfb xauth x11-apps imagemagick fonts-dejavu-core socat
+  # the English catalogue (lrelease, lupdate), the install test's validators, the .deb
+  qttools5-dev desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

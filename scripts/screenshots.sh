@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Pictures of the interface in its main states (splash, measurements, both settings tabs,
 # calibration, the warning box), taken against the tester simulator on a virtual X server:
-# once at 96 dpi (the normal look) and once at 144 dpi (the high-DPI look, "highdpi-" files).
-# A third run pictures the main window on a 1280 x 800 screen at 144 dpi, smaller than the
-# high-DPI design: the window must fit it. The 96-dpi run also pictures a 20,000-row table
-# (chart-20000-whole, chart-20000-zoomed).
+# once at 96 dpi (the normal look), once at 144 dpi (the high-DPI look, "highdpi-" files) and
+# once in English ("en-" files). A further run pictures the main window on a 1280 x 800 screen
+# at 144 dpi, smaller than the high-DPI design: the window must fit it. The 96-dpi run also
+# pictures a 20,000-row table (chart-20000-whole, chart-20000-zoomed).
 # Output: docs/screenshots/*.png. BUILD_DIR chooses the build folder (default build/).
 set -euo pipefail
 
@@ -14,17 +14,19 @@ out=$repo/docs/screenshots
 
 if [ ! -x "$build/tests/e2e/brenmo-screenshots" ] || [ -z "${BUILD_DIR:-}" ]; then
   cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" --target brenmo-screenshots -j2
+  cmake --build "$build" --target brenmo-screenshots brenmo_translations -j2
 fi
 mkdir -p "$out"
 
 shoot() {
-  local dpi=$1 prefix=$2 screen=${3:-1920x1200} only=${4:-}
+  local dpi=$1 prefix=$2 screen=${3:-1920x1200} only=${4:-} catalogue=${5:-}
   xvfb-run --auto-servernum --server-args="-screen 0 ${screen}x24 -dpi $dpi" \
     env QT_QPA_PLATFORM=xcb QT_QUICK_BACKEND=software \
-    "$build/tests/e2e/brenmo-screenshots" "$out" "$prefix" $only
+    "$build/tests/e2e/brenmo-screenshots" "$out" "$prefix" $only $catalogue
 }
 
 shoot 96 ""
 shoot 144 "highdpi-"
 shoot 144 "highdpi-1280x800-" 1280x800 main
+# The English interface, for checking that no translated text is clipped.
+shoot 96 "en-" 1920x1200 "" "$build/translations/brenmo_en.qm"

@@ -46,7 +46,7 @@ void measureAndSay(TesterSimulator& simulator, double frequency) {
       QByteArray::number(record.hardness, 'f', 1) + ' ' + record.scale.toUtf8());
 }
 
-// Commands typed on standard input: m [frequency], k, q.
+// Commands typed on standard input: m [frequency], k, u, r, q.
 void runCommand(TesterSimulator& simulator, const QByteArray& line) {
   const QList<QByteArray> words = line.simplified().split(' ');
   const QByteArray command = words.value(0);
@@ -60,10 +60,18 @@ void runCommand(TesterSimulator& simulator, const QByteArray& line) {
   } else if (command == "k") {
     simulator.sendKeyEvent("btn1short;OK");
     say("key btn1short;OK");
+  } else if (command == "u") {
+    simulator.hangUp();
+    say("unplugged");
+  } else if (command == "r") {
+    if (simulator.isConnected() || simulator.comeBack())
+      say("plugged in: " + simulator.portName().toLocal8Bit());
+    else
+      say("no terminal to plug into");
   } else if (command == "q") {
     QCoreApplication::quit();
   } else if (!command.isEmpty()) {
-    say("commands: m [frequency], k (delete key), q (quit)");
+    say("commands: m [frequency], k (delete key), u (unplug), r (plug back), q (quit)");
   }
 }
 
@@ -95,7 +103,8 @@ int main(int argc, char* argv[]) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       QStringLiteral("Hardness tester on a pseudo-terminal. Prints the terminal's path, then "
-                     "reads commands: m [frequency] measures, k sends the delete key, q quits."));
+                     "reads commands: m [frequency] measures, k sends the delete key, u unplugs, "
+                     "r plugs back, q quits."));
   parser.addHelpOption();
   const QCommandLineOption records(
       QStringLiteral("records"), QStringLiteral("Records in memory at start."), "N", "40");
@@ -111,9 +120,12 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption link(QStringLiteral("link"),
                                 QStringLiteral("Make PATH a symbolic link to the terminal."),
                                 QStringLiteral("PATH"));
+  const QCommandLineOption strict(
+      QStringLiteral("strict"),
+      QStringLiteral("Take any line as a dialogue value, as a simple firmware does."));
   const QCommandLineOption quiet(QStringLiteral("quiet"),
                                  QStringLiteral("Do not echo the requests on standard error."));
-  parser.addOptions({records, measureEvery, paced, crlf, delay, link, quiet});
+  parser.addOptions({records, measureEvery, paced, crlf, delay, link, strict, quiet});
   parser.process(app);
 
   TesterSimulator simulator;
@@ -123,16 +135,13 @@ int main(int argc, char* argv[]) {
   simulator.setPaced(parser.isSet(paced));
   simulator.setCrLf(parser.isSet(crlf));
   simulator.setReplyDelay(parser.value(delay).toInt());
+  simulator.setStrict(parser.isSet(strict));
 
+  // The link follows the terminal when the tester is unplugged and plugged back ("u", "r").
   const QString linkPath = parser.value(link);
-  if (!linkPath.isEmpty()) {
-    // Replace only a stale link of an earlier run, never a real file.
-    if (QFileInfo(linkPath).isSymLink())
-      QFile::remove(linkPath);
-    if (!QFile::link(simulator.portName(), linkPath)) {
-      say("cannot create the link " + linkPath.toLocal8Bit());
-      return 1;
-    }
+  if (!linkPath.isEmpty() && !simulator.setLinkPath(linkPath)) {
+    say("cannot create the link " + linkPath.toLocal8Bit());
+    return 1;
   }
 
   if (!parser.isSet(quiet)) {
@@ -155,8 +164,5 @@ int main(int argc, char* argv[]) {
 
   std::printf("%s\n", qPrintable(simulator.portName()));
   std::fflush(stdout);
-  const int result = app.exec();
-  if (!linkPath.isEmpty())
-    QFile::remove(linkPath);
-  return result;
+  return app.exec(); // the simulator removes its link
 }

@@ -94,16 +94,16 @@ bool RequestHandler::takeValue(const QByteArray& value, QList<QByteArray>& repli
   if (dialogue == Dialogue::AwaitCommit) {
     dialogue = Dialogue::None;
     if (value != "wct")
-      return false;
+      return strict; // strict: swallowed, nothing stored
     replies.append(commitConstants());
     return true;
   }
 
   const QList<Step> all = steps();
   const ValueKind kind = all.at(values.size()).kind;
-  // A ";" in a name would split every scale line the tester sends afterwards.
+  // Names are taken as they come: a ";" in one splits every scale line of that slot later.
   const bool accepted =
-      kind == ValueKind::Name ? !value.contains(';') : isValid(value, kind == ValueKind::Real);
+      strict || kind == ValueKind::Name || isValid(value, kind == ValueKind::Real);
   if (!accepted) {
     dialogue = Dialogue::None;
     return false;

@@ -8,6 +8,11 @@ class TesterState;
 // The tester's side of the command set: takes one received line at a time (line end removed),
 // changes the state and returns the reply lines (without line ends). Keeps the position inside
 // the settime and setconst dialogues between lines.
+//
+// Normally a value that is no number where a number is prompted abandons the dialogue and the
+// line is handled as a new request. Strict, every line is taken as the value, and after the
+// last constant only "wct" stores them; any other line ends the dialogue unstored and is
+// swallowed. Names are stored as sent, ";" included, as a simple firmware would.
 class RequestHandler {
 public:
   struct Outcome {
@@ -20,6 +25,7 @@ public:
   explicit RequestHandler(TesterState& state);
 
   Outcome handle(const QByteArray& line);
+  void setStrict(bool on) { strict = on; }
 
 private:
   enum class ValueKind { Integer, Real, Name };
@@ -39,5 +45,6 @@ private:
 
   TesterState& state;
   Dialogue dialogue = Dialogue::None;
+  bool strict = false;
   QList<QByteArray> values;
 };

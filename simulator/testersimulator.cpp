@@ -4,6 +4,9 @@
 #include "simulator/requesthandler.h"
 
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QtDebug>
@@ -39,12 +42,51 @@ TesterSimulator::TesterSimulator(QObject* parent)
     : QObject(parent), handler(std::make_unique<RequestHandler>(state)) {}
 
 TesterSimulator::~TesterSimulator() {
+  closeTerminal();
+  if (!linkPath.isEmpty() && QFileInfo(linkPath).isSymLink())
+    QFile::remove(linkPath);
+}
+
+void TesterSimulator::closeTerminal() {
   delete readNotifier;
+  readNotifier = nullptr;
   delete writer;
+  writer = nullptr;
   if (masterFd >= 0)
     ::close(masterFd);
   if (slaveFd >= 0)
     ::close(slaveFd);
+  masterFd = slaveFd = -1;
+  pendingLine.clear();
+}
+
+void TesterSimulator::hangUp() {
+  // A dialogue in progress dies with the line, as the tester's does when it loses power.
+  handler = std::make_unique<RequestHandler>(state);
+  handler->setStrict(strict);
+  exchangeFaults.clear();
+  closeTerminal();
+  // As the system's stable name of a converter goes with it; the freed terminal may soon
+  // belong to someone else.
+  if (!linkPath.isEmpty() && QFileInfo(linkPath).isSymLink())
+    QFile::remove(linkPath);
+}
+
+bool TesterSimulator::comeBack() {
+  return start();
+}
+
+bool TesterSimulator::setLinkPath(const QString& path) {
+  linkPath = path;
+  return masterFd < 0 || pointLink();
+}
+
+bool TesterSimulator::pointLink() {
+  if (linkPath.isEmpty())
+    return true;
+  if (QFileInfo(linkPath).isSymLink())
+    QFile::remove(linkPath);
+  return QFile::link(slavePath, linkPath);
 }
 
 bool TesterSimulator::start() {
@@ -73,6 +115,8 @@ bool TesterSimulator::start() {
   writer->setPaced(paced);
   readNotifier = new QSocketNotifier(masterFd, QSocketNotifier::Read, this);
   connect(readNotifier, &QSocketNotifier::activated, this, &TesterSimulator::readFromMaster);
+  if (!pointLink())
+    qWarning("TesterSimulator: cannot link %s", qPrintable(linkPath));
   return true;
 }
 
@@ -157,6 +201,42 @@ void TesterSimulator::sendRaw(const QByteArray& bytes) {
     writer->enqueue(bytes);
 }
 
+QByteArray TesterSimulator::noise(int bytes, quint32 seed) {
+  QRandomGenerator random(seed);
+  QByteArray out;
+  while (out.size() < bytes) {
+    QByteArray line;
+    switch (random.bounded(4)) {
+    case 0: // random bytes, NUL and control bytes among them
+      for (int i = random.bounded(1, 40); i > 0; --i)
+        line.append(char(random.bounded(256)));
+      line.replace('\n', '\0');
+      break;
+    case 1: // not UTF-8
+      line = QByteArray("\xff\xfe;#;@@;\x01");
+      break;
+    case 2: // four fields of garbage
+      line = QByteArray::number(random.bounded(100)) + "x;" +
+             QByteArray(random.bounded(1, 5), '#') + ";;\xc3";
+      break;
+    default: // half a measurement, its time stamp bitten
+      line = "12:3\x00:40 14.02.20 1;806.0;51.9;HRC";
+      break;
+    }
+    out += line + '\n';
+  }
+  return out;
+}
+
+void TesterSimulator::sendNoise(int bytes, quint32 seed) {
+  sendRaw(noise(bytes, seed));
+}
+
+void TesterSimulator::setStrict(bool on) {
+  strict = on;
+  handler->setStrict(on);
+}
+
 void TesterSimulator::setReplyDelay(int ms) {
   replyDelayMs = qMax(0, ms);
 }
@@ -173,23 +253,38 @@ void TesterSimulator::setPaced(bool on) {
     writer->setPaced(on);
 }
 
+void TesterSimulator::armFault(const Fault& fault) {
+  Fault armed = fault;
+  armed.request = withoutLineEnd(fault.request);
+  armedFaults.append(armed);
+}
+
 void TesterSimulator::failReply(const QByteArray& request, int lineIndex, Failure failure) {
   Fault fault;
-  fault.request = withoutLineEnd(request);
+  fault.request = request;
   fault.lineIndex = lineIndex;
   fault.kind = failure == Failure::Drop ? Fault::Drop : Fault::Garble;
-  armedFaults.append(fault);
+  armFault(fault);
+}
+
+void TesterSimulator::delayReply(const QByteArray& request, int lineIndex, int ms) {
+  Fault fault;
+  fault.request = request;
+  fault.lineIndex = lineIndex;
+  fault.kind = Fault::Delay;
+  fault.delayMs = ms;
+  armFault(fault);
 }
 
 void TesterSimulator::injectBeforeReply(const QByteArray& request,
                                         int lineIndex,
                                         const QByteArray& line) {
   Fault fault;
-  fault.request = withoutLineEnd(request);
+  fault.request = request;
   fault.lineIndex = lineIndex;
   fault.kind = Fault::Inject;
   fault.line = line;
-  armedFaults.append(fault);
+  armFault(fault);
 }
 
 bool TesterSimulator::waitForIdle(int timeoutMs) {
@@ -213,7 +308,7 @@ void TesterSimulator::readFromMaster() {
     }
     if (count < 0 && errno == EINTR)
       continue;
-    if (count < 0 && errno != EAGAIN) {
+    if (count == 0 || (count < 0 && errno != EAGAIN)) {
       // Cannot happen while our slave descriptor is open; stop rather than spin.
       qWarning("TesterSimulator: read failed (errno %d)", errno);
       readNotifier->setEnabled(false);
@@ -276,6 +371,8 @@ void TesterSimulator::sendReply(const QByteArray& text) {
     drop = drop || fault.kind == Fault::Drop;
     if (fault.kind == Fault::Garble)
       line = garbled(line);
+    if (fault.kind == Fault::Delay)
+      delayMs += fault.delayMs;
   }
   if (!drop)
     sendLine(line, delayMs);

@@ -35,8 +35,16 @@ class RequestHandler;
 //   is " MIN:" (0) ... " YEAR:" (4), closing line (5); setconst is " A:" (0) ... " POINTS:"
 //   (7), " OK" after "wct" (8); readdata is the count (0), then record i (i). A request given
 //   as the bare command word ("setscale\n", "setscl\n") matches any argument.
+// - delayReply: one-shot, that reply line of the next matching request leaves that much later
+//   (past the application's one second, it reaches whatever command comes next).
 // - setPaced: bytes leave at about 960 per second, as on the tester's 9600 baud line.
 // - setSilent: requests are recorded and signalled but neither handled nor answered.
+// - setStrict: dialogues take whatever line comes next as the value, as a simple firmware
+//   does, and never give up half-way; only what follows the last value decides (see
+//   RequestHandler).
+// - hangUp / comeBack: the converter is pulled (the port reports errors, reads return
+//   nothing) and plugged back; with setLinkPath the new terminal appears on the same path.
+// - sendNoise: line noise (random bytes, NUL, bytes that are no UTF-8, four-field garbage).
 class TesterSimulator : public QObject {
   Q_OBJECT
 
@@ -55,6 +63,15 @@ public:
 
   // Opens the pseudo-terminal; false (with a warning) if the system has none to give.
   bool start();
+  // Closes the terminal as an unplugged converter does: the application's end reports a
+  // hang-up, and the link goes. State (memory, clock, scales) is kept for comeBack().
+  void hangUp();
+  // A new terminal, as a replugged converter gets; false if none could be opened.
+  bool comeBack();
+  bool isConnected() const { return masterFd >= 0; }
+  // A symbolic link kept pointing at the current terminal, across comeBack(); removed at
+  // destruction. Replaces only a stale link, never a file. False if it cannot be made.
+  bool setLinkPath(const QString& path);
   // The slave's path, such as /dev/pts/5; empty before start().
   QString portName() const;
   // Every byte the application wrote since start() or clearReceived().
@@ -92,12 +109,18 @@ public:
   // Sends a key line such as "btn1short;OK" or "btn2long;OK" (the line end is added).
   void sendKeyEvent(const QByteArray& text = "btn1short;OK");
   void sendRaw(const QByteArray& bytes);
+  // About that many bytes of line noise, reproducible for a seed, in lines of at most a few
+  // dozen bytes; no line of it is a measurement, a key event or a reply.
+  static QByteArray noise(int bytes, quint32 seed);
+  void sendNoise(int bytes, quint32 seed = 1);
 
   void setReplyDelay(int ms);
   void setCrLf(bool on);
   void setSilent(bool on);
   void setPaced(bool on);
+  void setStrict(bool on);
   void failReply(const QByteArray& request, int lineIndex, Failure failure);
+  void delayReply(const QByteArray& request, int lineIndex, int ms);
   // The line (line end added if missing) goes out just before that reply line.
   void injectBeforeReply(const QByteArray& request, int lineIndex, const QByteArray& line);
   // Runs the event loop until every queued output byte is written; false on timeout.
@@ -111,11 +134,15 @@ private:
   struct Fault {
     QByteArray request;
     int lineIndex = 0;
-    enum { Drop, Garble, Inject } kind = Drop;
+    enum { Drop, Garble, Inject, Delay } kind = Drop;
     QByteArray line;
+    int delayMs = 0;
   };
 
   void readFromMaster();
+  void closeTerminal();
+  bool pointLink();
+  void armFault(const Fault& fault);
   void handleLine(const QByteArray& line);
   void sendReply(const QByteArray& text);
   void sendLine(const QByteArray& text, int delayMs);
@@ -129,12 +156,14 @@ private:
   int masterFd = -1;
   int slaveFd = -1;
   QString slavePath;
+  QString linkPath;
   QByteArray receivedBytes;
   QByteArray pendingLine;
   int replyDelayMs = 0;
   bool crLf = false;
   bool silent = false;
   bool paced = false;
+  bool strict = false;
   QList<Fault> armedFaults;
   QList<Fault> exchangeFaults; // taken from armedFaults by the request that opened the exchange
   int exchangeLine = 0;        // index of the next reply line in the current exchange

@@ -10,6 +10,8 @@ Rectangle {
     property string devNumber: "BRENMO #XXXXX"
     property string devType: qsTr("ультразвуковой")
     property int mode: 0
+    // Whether the tester's port is open; the identity gives way to a notice while it is not.
+    property bool connected: true
     property var window: Window.window
 
     signal connectButtonClicked
@@ -133,8 +135,10 @@ Rectangle {
         anchors.horizontalCenterOffset: 60
         horizontalAlignment: Text.AlignHCenter
         textFormat: Text.RichText
-        text: "<b>" + menu.escapeMarkup(menu.devNumber) + "</b><br>" + qsTr("тип: ")
-              + menu.escapeMarkup(menu.devType)
+        text: menu.connected
+              ? "<b>" + menu.escapeMarkup(menu.devNumber) + "</b><br>" + qsTr("тип: ")
+                + menu.escapeMarkup(menu.devType)
+              : "<b>" + qsTr("Прибор не подключен") + "</b><br>" + qsTr("поиск прибора...")
         color: "white"
         font.pixelSize: Defines.baseFontSize + 3
     }

@@ -20,8 +20,13 @@ ScaleDelegate {
         height: Defines.closeCrossSize
         source: "qrc:/images/cross.png"
 
+        // Not while some slot is unread: freeing a slot is a change to write.
+        readonly property bool allowed: row.ListView.view.model.allRead !== false
+        opacity: allowed ? 1 : 0.4
+
         MouseArea {
             anchors.fill: parent
+            enabled: cross.allowed
             cursorShape: Qt.PointingHandCursor
             onClicked: row.ListView.view.model.hideScale(index)
         }

@@ -134,6 +134,7 @@ Window {
                 active: true
 
                 SettingsTabScales {
+                    objectName: "scalesTab"
                     anchors.fill: parent
                     anchors.leftMargin: 20
                     anchors.rightMargin: 20

@@ -8,13 +8,23 @@ Item {
     id: tab
 
     property var scalesModel
+    // A slot that was not read may be in use in the tester though its row looks free: then no
+    // user scale is added, removed or written until the scales are read again.
+    readonly property bool scalesKnown: !scalesModel || scalesModel.allRead !== false
     // Three rows fill a list; every row is 4 pixels taller than its fields.
     readonly property int listHeight: Defines.scaleDelegateHeight * 3 + 12
 
     // The lowest free user slot takes the new scale; half-filled fields add nothing.
     function addScale(name, description) {
-        if (name.length > 0 && description.length > 0 && scalesModel)
+        if (name.length > 0 && description.length > 0 && scalesModel && scalesKnown
+                && isLineName(name))
             scalesModel.unhideLowestScale(name, description)
+    }
+
+    // What the tester's line carries in a name: no ";" (it splits the tester's records) and
+    // no control characters.
+    function isLineName(name) {
+        return !/[;\u0000-\u001f\u007f]/.test(name)
     }
 
     Text {
@@ -68,6 +78,9 @@ Item {
             objectName: "newScaleName"
             anchors.left: parent.left
             maximumLength: 3
+            validator: RegExpValidator {
+                regExp: /[^;\x01-\x1f\x7f]*/
+            }
         }
 
         ScaleTextEdit {
@@ -89,8 +102,24 @@ Item {
             backColor0: Defines.baseColor
             textColor0: "white"
             text: qsTr("ДОБАВИТЬ")
+            enabled: tab.scalesKnown
+            opacity: enabled ? 1 : 0.5
             onClicked: tab.addScale(newName.text, newDescription.text)
         }
+    }
+
+    Text {
+        id: unknownNote
+        objectName: "unknownScalesNote"
+        anchors.bottom: addRow.top
+        anchors.bottomMargin: 6
+        anchors.right: parent.right
+        visible: !tab.scalesKnown
+        color: Defines.baseColor
+        text: qsTr("Не все шкалы прочитаны из прибора: изменить их нельзя.\n"
+                   + "Проверьте связь, закройте настройки и откройте их снова.")
+        font.pixelSize: Defines.baseFontSize - 2
+        horizontalAlignment: Text.AlignRight
     }
 
     Rectangle {

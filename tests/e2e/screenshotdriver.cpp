@@ -10,6 +10,7 @@
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include <cstdio>
 #include <initializer_list>
@@ -95,6 +96,18 @@ int main(int argc, char** argv) {
   const QStringList args = app.arguments();
   const QDir out(args.value(1, QStringLiteral("docs/screenshots")));
   const QString prefix = args.value(2);
+  // Further arguments: a catalogue (brenmo_en.qm) for pictures of the translated interface,
+  // and "main" to stop after the main window.
+  const QStringList options = args.mid(3);
+  const bool mainWindowOnly = options.contains(QStringLiteral("main"));
+  QTranslator translator;
+  for (const QString& option : options) {
+    if (!option.endsWith(QLatin1String(".qm")))
+      continue;
+    if (!translator.load(option))
+      return 1;
+    app.installTranslator(&translator);
+  }
   if (!QDir().mkpath(out.path()))
     return 1;
   auto file = [&](const QString& name) {
@@ -121,7 +134,7 @@ int main(int argc, char** argv) {
            10000) &&
        ok;
   ok = shoot(host, {"appWindow"}, file("main-window")) && ok;
-  if (args.value(3) == QLatin1String("main"))
+  if (mainWindowOnly)
     return ok ? 0 : 1;
 
   QMetaObject::invokeMethod(host.root(), "openSettings");
@@ -148,6 +161,14 @@ int main(int argc, char** argv) {
 
   host.window("warningDialog")->setVisible(true);
   ok = shoot(host, {"appWindow", "warningDialog"}, file("warning")) && ok;
+  // The same box as it reads when the port is there but not the user's (the text it binds).
+  host.window("warningDialog")
+      ->setProperty("text",
+                    QCoreApplication::translate("main",
+                                                "Нет прав на порт %1. Выполните в терминале\n"
+                                                "sudo usermod -aG dialout $USER и перезайдите.")
+                        .arg(QStringLiteral("/dev/ttyUSB0")));
+  ok = shoot(host, {"appWindow", "warningDialog"}, file("warning-permission")) && ok;
   host.window("warningDialog")->setVisible(false);
 
   QMetaObject::invokeMethod(host.find(QStringLiteral("mainMenu")), "calibButtonClicked");

@@ -350,7 +350,7 @@ void MainWindowEndToEnd::savedWorkbookReadsBackExactlyInOpenpyxlInTheUsersLocale
 
   answerFileDialog(this, fileName);
   QVERIFY(QMetaObject::invokeMethod(menu, "saveButtonClicked"));
-  QVERIFY(!host.window("fileFailureDialog")->isVisible());
+  QVERIFY(!host.window("failureDialog")->isVisible());
   std::setlocale(LC_ALL, before.constData());
   QVERIFY(QFile::exists(fileName));
 
@@ -381,7 +381,7 @@ void MainWindowEndToEnd::savedWorkbookReadsBackExactlyInOpenpyxlInTheUsersLocale
   const int rows = table->rowCount();
   answerFileDialog(this, notes.fileName());
   QVERIFY(QMetaObject::invokeMethod(menu, "openButtonClicked"));
-  QQuickWindow* failure = host.window("fileFailureDialog");
+  QQuickWindow* failure = host.window("failureDialog");
   QVERIFY(failure->isVisible());
   QVERIFY(failure->property("text").toString().startsWith(QStringLiteral("Файл не открыт")));
   QCOMPARE(table->rowCount(), rows);

@@ -26,6 +26,7 @@ class CalibrationTest : public DeviceTestCase {
   void connectOnScale(int scale) {
     sim().setCurrentScale(scale);
     QVERIFY(device->connect());
+    QVERIFY(device->readScales()); // as the main window does: constants go only to read slots
     device->setCalibMode(true);
     sim().clearReceived();
   }

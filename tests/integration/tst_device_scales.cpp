@@ -117,6 +117,8 @@ private slots:
 
   void constantsDialogueWritesTheCurrentScalesRow() {
     openPort();
+    QVERIFY(device->readScales());
+    sim().clearReceived();
     Scale* row = scales().scale(4);
     row->setA(0.5);
     row->setB(12);
@@ -129,7 +131,7 @@ private slots:
     sim().setCurrentScale(4);
     QVERIFY(device->setScale());
     QCOMPARE(sim().received(),
-             QByteArray("getscale\nsetconst\n0.5\n12\n0\n20\n999\nHRB\n1\n5\nwct\n"));
+             QByteArray("getscale\nsetconst\n0.5\n12\n0\n20\n999\nHRB\n1\n5\nwct\nsetscale 4\n"));
     const TesterSimulator::ScaleSlot slot = sim().scaleSlot(4);
     QCOMPARE(slot.name, QString("HRB"));
     QCOMPARE(slot.a, 0.5);
@@ -141,14 +143,20 @@ private slots:
 
   void constantsDialogueStopsAtAPromptWithoutItsSpace() {
     openPort();
+    QVERIFY(device->readScales());
+    sim().clearReceived();
     tester->script({{"getscale\n", "0;HRC;1;2;3;4;5;0;2\n"}, {"setconst\n", "A:\n"}});
     QVERIFY(!device->setScale());
     QTest::qWait(50);
-    QCOMPARE(sim().received(), QByteArray("getscale\nsetconst\n"));
+    // No value was taken for a prompt; the rest only leads the tester out unstored.
+    QVERIFY(sim().received().startsWith("getscale\nsetconst\n"));
+    QVERIFY(!sim().received().contains("wct"));
   }
 
   void constantsNeverLeaveWhenTheyAreNotFiniteOrTheScaleIsUnknown() {
     openPort();
+    QVERIFY(device->readScales());
+    sim().clearReceived();
     scales().scale(0)->setB(std::nan(""));
     QVERIFY(!device->setScale());
     QCOMPARE(sim().received(), QByteArray("getscale\n"));
@@ -166,14 +174,17 @@ private slots:
 
   void modifiedRowsAreWrittenInTurnAndTheCurrentScaleRestored() {
     openPort();
+    QVERIFY(device->readScales());
+    sim().clearReceived();
     scales().hideScale(5);
     scales().unhideLowestScale("HRB", "латунь"); // the lowest free slot: row 3
     QCOMPARE(scales().modifiedIndexes(), QList<int>({5, 3}));
     sim().setCurrentScale(0);
 
-    device->setScales();
-    const QByteArray row5 = "setconst\n1\n0\n0\n0\n999\nNON\n0\n2\nwct\n";
-    const QByteArray row3 = "setconst\n0\n0\n0\n0\n999\nHRB\n0\n2\nwct\n";
+    QVERIFY(device->setScales());
+    // Each dialogue is followed by reading the slot back.
+    const QByteArray row5 = "setconst\n1\n0\n0\n0\n999\nNON\n0\n2\nwct\nsetscale 5\n";
+    const QByteArray row3 = "setconst\n0\n0\n0\n0\n999\nHRB\n0\n2\nwct\nsetscale 3\n";
     QCOMPARE(sim().received(),
              "getscale\nsetscale 5\ngetscale\n" + row5 + "setscale 3\ngetscale\n" + row3 +
                  "setscale 0\n");
@@ -181,6 +192,107 @@ private slots:
     QCOMPARE(sim().scaleSlot(3).name, QString("HRB"));
     QCOMPARE(sim().scaleSlot(3).a, 0.0);
     QCOMPARE(DeviceProbe(*device).lineRoutes(), 1);
+  }
+
+  void slotWhoseRecordComesLateIsUnknownAndNoRowTakesAnotherSlotsRecord() {
+    openPort();
+    sim().setScaleSlot(3, {"HSD", 0.5, 12.0, 0.0, 20.0, 70.0, 1, 5});
+    sim().setScaleSlot(4, {"HRX", 0.7, 13.0, 0.0, 21.0, 71.0, 1, 6});
+    sim().delayReply("setscale 3\n", 0, 1060);
+    QVERIFY(!device->readScales());
+    const QModelIndex row3 = scales().index(3);
+    QVERIFY(scales().data(row3, ScaleModel::UnknownRole).toBool());
+    QVERIFY(!scales().allRead());
+    QVERIFY(!scales().data(scales().index(4), ScaleModel::UnknownRole).toBool());
+    QCOMPARE(scales().scale(4)->name(), QString("HRX"));
+    QCOMPARE(scales().scale(4)->max(), 71.0);
+    QCOMPARE(scales().scale(5)->name(), QString("NON"));
+
+    // Slot 3 is in use though its row looks free: adding a scale must not overwrite it.
+    scales().unhideLowestScale("NEW", "новая");
+    sim().clearReceived();
+    QVERIFY(!device->setScales());
+    QTest::qWait(50);
+    QVERIFY(sim().received().isEmpty());
+    QCOMPARE(sim().scaleSlot(3).name, QString("HSD"));
+
+    // Nor may a calibration write into it; a slot that was read takes its own row.
+    sim().setCurrentScale(3);
+    QVERIFY(!device->setScale());
+    QVERIFY(!sim().received().contains("setconst"));
+    sim().setCurrentScale(4);
+    scales().scale(4)->setA(0.75);
+    QVERIFY(device->setScale());
+    QCOMPARE(sim().scaleSlot(4).name, QString("HRX"));
+    QCOMPARE(sim().scaleSlot(4).a, 0.75);
+    QCOMPARE(sim().scaleSlot(4).max, 71.0);
+
+    // A later read that gets every slot makes the row known again.
+    QVERIFY(device->readScales());
+    QVERIFY(scales().allRead());
+    QCOMPARE(scales().scale(3)->name(), QString("HSD"));
+  }
+
+  void staleRecordOfAnotherSlotIsNotTakenAsTheCurrentScalesAnswer() {
+    openPort();
+    sim().delayReply("setscale 2\n", 0, 1100);
+    QVERIFY(!device->setCurrentScaleNumber(2));
+    QVERIFY(device->setCurrentScaleNumber(1)); // the late record of slot 2 comes first
+    QCOMPARE(sim().currentScale(), 1);
+  }
+
+  void namesGoOutInUtf8AndNamesTheLineCannotCarryNeverLeave() {
+    openPort();
+    QVERIFY(device->readScales());
+    sim().setCurrentScale(4);
+    scales().scale(4)->setName("Тв1");
+    QVERIFY(device->setScale());
+    QVERIFY(sim().received().contains("\nТв1\n"));
+    QCOMPARE(sim().scaleSlot(4).name, QString("Тв1"));
+    QVERIFY(device->readScales());
+    QCOMPARE(scales().scale(4)->name(), QString("Тв1"));
+
+    for (const QString& name : {QString("A;B"), QString("A\tB"), QString("A\nB")}) {
+      sim().clearReceived();
+      scales().scale(4)->setName(name);
+      QVERIFY(!device->setScale());
+      QVERIFY(!sim().received().contains("setconst"));
+    }
+    QCOMPARE(sim().scaleSlot(4).name, QString("Тв1"));
+  }
+
+  void constantsDialogueFailingMidwayLeavesTheTesterOutsideItUnchanged_data() {
+    QTest::addColumn<bool>("strict");
+    QTest::addColumn<int>("lostPrompt");
+    QTest::newRow("strict, MAX lost") << true << 4;
+    QTest::newRow("strict, A lost") << true << 0;
+    QTest::newRow("abandoning, NAME lost") << false << 5;
+    QTest::newRow("strict, OK lost") << true << 8;
+  }
+  void constantsDialogueFailingMidwayLeavesTheTesterOutsideItUnchanged() {
+    QFETCH(bool, strict);
+    QFETCH(int, lostPrompt);
+    openPort();
+    sim().setStrict(strict);
+    sim().setScaleSlot(4, {"HSD", 0.5, 12.0, 0.0, 20.0, 70.0, 1, 5});
+    QVERIFY(device->readScales());
+    sim().setCurrentScale(4);
+    scales().scale(4)->setMax(80.0);
+    scales().showScale(4);
+    sim().failReply("setconst\n", lostPrompt, TesterSimulator::Failure::Drop);
+    QVERIFY(!device->setScales());
+    QCOMPARE(scales().modifiedIndexes(), QList<int>{4}); // still to be written
+    if (lostPrompt < 8) {
+      QCOMPARE(sim().scaleSlot(4).max, 70.0);
+      QCOMPARE(sim().scaleSlot(4).name, QString("HSD"));
+    }
+    qWarning() << sim().received();
+    // The tester takes requests again, not dialogue values.
+    QCOMPARE(device->id(), QString("12345\n"));
+    QCOMPARE(device->currentScaleNumber(), short(4));
+    sim().setStrict(false);
+    QVERIFY(device->setScales()); // and a second try goes through
+    QCOMPARE(sim().scaleSlot(4).max, 80.0);
   }
 };
 

@@ -85,6 +85,17 @@ Item {
             menu.devNumber = "BRENMO #XXXXX"
         }
 
+        function test_testerGoneReplacesTheIdentityWithANotice() {
+            var label = findChild(menu, "identity")
+            menu.devNumber = "12345"
+            menu.connected = false
+            verify(label.text.indexOf(qsTr("Прибор не подключен")) >= 0)
+            verify(label.text.indexOf("12345") < 0)
+            menu.connected = true
+            verify(label.text.indexOf("12345") >= 0)
+            verify(label.text.indexOf(qsTr("Прибор не подключен")) < 0)
+        }
+
         function test_calibrationModeDarkensTheBarAndPutsTheSquareButtonsOnGradients() {
             var buttons = squareButtons()
             compare(buttons.length, 5)

@@ -16,6 +16,7 @@ Item {
 
         property var hidden: []
         property var added: []
+        property bool allRead: true
 
         function hideScale(index) {
             hidden.push(index)
@@ -30,6 +31,7 @@ Item {
             clear()
             hidden = []
             added = []
+            allRead = true
             var standard = ["HRC", "HB", "HV"]
             for (var row = 0; row < 13; ++row) {
                 var user = row >= 3
@@ -144,6 +146,41 @@ Item {
             compare(scales.added, data.calls)
             compare(name.text, data.name, "the fields keep their text")
             compare(description.text, data.description)
+        }
+
+        function test_nameFieldTakesNoCharacterTheLineCannotCarry() {
+            var name = findChild(tab, "newScaleName")
+            var description = findChild(tab, "newScaleDescription")
+            name.text = "AB"
+            verify(name.acceptableInput)
+            name.text = "A;B"
+            verify(!name.acceptableInput, "the field's validator refuses ';'")
+            verify(!tab.isLineName("A;B"))
+            verify(!tab.isLineName("A\tB"))
+            verify(tab.isLineName("Тв1"))
+            // Set past the validator: still not added.
+            description.text = "латунь"
+            tab.addScale(name.text, description.text)
+            compare(scales.added, [])
+        }
+
+        function test_unreadSlotsLockAddingAndFreeing() {
+            scales.allRead = false
+            var name = findChild(tab, "newScaleName")
+            var description = findChild(tab, "newScaleDescription")
+            name.text = "HSD"
+            description.text = "Сталь 45"
+            var add = findChild(tab, "addButton")
+            verify(!add.enabled)
+            tab.addScale(name.text, description.text)
+            compare(scales.added, [])
+            verify(findChild(tab, "unknownScalesNote").visible)
+            mouseClick(findChild(userList.itemAtIndex(9), "hideCross"))
+            compare(scales.hidden, [])
+
+            scales.allRead = true
+            verify(add.enabled)
+            verify(!findChild(tab, "unknownScalesNote").visible)
         }
     }
 }

@@ -7,9 +7,13 @@
 
 SimulatedTester::SimulatedTester() {
   m_started = sim.start();
-  const QString port = sim.portName();
-  PortDiscovery::setPortLister([port] {
-    return QList<PortDiscovery::PortDescription>{{port, quint16(0x0403), quint16(0x6001)}};
+  // An unplugged converter vanishes from the system's list; plugged back, it may get another
+  // terminal.
+  PortDiscovery::setPortLister([this] {
+    if (!sim.isConnected())
+      return QList<PortDiscovery::PortDescription>();
+    return QList<PortDiscovery::PortDescription>{
+        {sim.portName(), quint16(0x0403), quint16(0x6001)}};
   });
 }
 

@@ -9,7 +9,8 @@
 #include "simulator/testersimulator.h"
 
 // A simulated tester on a pseudo-terminal that port discovery reports as the tester's USB
-// port, with the settings file kept in a temporary folder for the life of the fixture.
+// port (while it is plugged in), with the settings file kept in a temporary folder for the life
+// of the fixture.
 class SimulatedTester {
 public:
   SimulatedTester();

@@ -87,8 +87,9 @@ private slots:
     QCOMPARE(m->hardness(), 52.3);
     QCOMPARE(m->frequency(), 812.4);
     QVERIFY(!m->dateTime().isValid());
-    // A field that is no number reads as 0.
-    QCOMPARE(parseRecordLine("12:30:05 14.02.20;3;abc;HRC;x\n")->hardness(), 0.0);
+    // A number field that is no number, or a scale that is no name, is no record.
+    QVERIFY(!parseRecordLine("12:30:05 14.02.20;3;abc;HRC;x\n"));
+    QVERIFY(!parseRecordLine("12:30:05 14.02.20;3;812.4;\x01;52.3\n"));
   }
 
   void liveLineTakesItsFieldsInLiveOrder() {
@@ -187,6 +188,54 @@ private slots:
     for (const auto& port : PortDiscovery::systemPorts())
       QVERIFY(port.name != "/dev/pts/77");
     qunsetenv("BRENMO_TESTER_PORT");
+  }
+
+  void liveLinesOfNoiseAreNoMeasurement_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("not UTF-8") << QByteArray("\xff\xfe;#;@@;\x01\n");
+    QTest::newRow("no time stamp") << QByteArray("x1 1;806.0;51.9;HRC\n");
+    QTest::newRow("impossible time") << QByteArray("25:61:00 14.02.20 1;806.0;51.9;HRC\n");
+    QTest::newRow("frequency no number") << QByteArray("12:31:40 14.02.20 1;8x6;51.9;HRC\n");
+    QTest::newRow("hardness no number") << QByteArray("12:31:40 14.02.20 1;806.0;;HRC\n");
+    QTest::newRow("scale of control bytes") << QByteArray("12:31:40 14.02.20 1;806.0;51.9;\x01\n");
+    QTest::newRow("scale of replacement") << QByteArray("12:31:40 14.02.20 1;806.0;51.9;\xc3\n");
+    QTest::newRow("scale too long")
+        << QByteArray("12:31:40 14.02.20 1;806.0;51.9;ABCDEFGHIJKLMNOPQ\n");
+  }
+  void liveLinesOfNoiseAreNoMeasurement() {
+    QFETCH(QByteArray, line);
+    QVERIFY(!parseLiveLine(line));
+    QVERIFY(!isUnsolicitedLine(line));
+  }
+
+  void liveLineWithAUserScaleNameInCyrillicIsAMeasurement() {
+    const std::optional<Measurement> m = parseLiveLine("12:31:40 14.02.20 7;806.0;51.9;Тв1\n");
+    QVERIFY(m);
+    QCOMPARE(m->scale(), QString("Тв1"));
+    // Without its word the stamp is still readable: a measurement, whose date is lost.
+    QVERIFY(parseLiveLine("12:31:40 14.02.20;806.0;51.9;HRC\n"));
+  }
+
+  void namesTheLineCanCarry() {
+    QVERIFY(isCarriableName("HRB"));
+    QVERIFY(isCarriableName("Тв1"));
+    QVERIFY(isCarriableName(""));
+    QVERIFY(!isCarriableName("A;B"));
+    QVERIFY(!isCarriableName("A\tB"));
+    QVERIFY(!isCarriableName(QString("A") + QChar(QChar::ReplacementCharacter)));
+    QVERIFY(!isScaleName(""));
+    QVERIFY(!isScaleName("--"));
+    QCOMPARE(encodeName("Тв1"),
+             QByteArray("\xd0\xa2\xd0\xb2"
+                        "1"));
+  }
+
+  void scaleRecordTellsWhetherItsSlotNumberWasReadable() {
+    QVERIFY(parseScaleRecord("4;HRB;0.5;12;0;20;70;1;5\n")->numberRead);
+    const std::optional<ScaleRecord> garbled = parseScaleRecord("x;HRB;0.5;12;0;20;70;1;5\n");
+    QVERIFY(garbled);
+    QVERIFY(!garbled->numberRead);
+    QCOMPARE(garbled->number, qint16(0));
   }
 };
 

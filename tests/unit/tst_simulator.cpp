@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -31,6 +32,7 @@ public:
   ~PortEnd() { ::close(fd); }
 
   bool isOpen() const { return fd >= 0; }
+  int descriptor() const { return fd; }
   void write(const QByteArray& bytes) {
     QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
   }
@@ -171,13 +173,83 @@ private slots:
     QCOMPARE(port->ask("getid\n", 1), QList<QByteArray>{"12345\n"});
     QCOMPARE(port->ask("wct\n", 1), QList<QByteArray>{" ERR\n"});
     QCOMPARE(simulator->scaleSlot(0).a, before.a);
+  }
 
-    // A name with ";" would break every later scale line.
+  void namesAreStoredAsSentAndASemicolonBreaksTheSlotsRecord() {
     port->ask("setconst\n", 1);
     for (const QByteArray value : {"1\n", "2\n", "3\n", "4\n", "5\n"})
       port->ask(value, 1);
-    QCOMPARE(port->ask("A;B\n", 1), QList<QByteArray>{" ERR\n"});
+    QCOMPARE(port->ask("A;B\n", 1), QList<QByteArray>{" TYPE:\n"});
+    port->ask("0\n", 1);
+    port->ask("2\n", 1, NoReplyMs);
+    QCOMPARE(port->ask("wct\n", 1), QList<QByteArray>{" OK\n"});
+    QCOMPARE(simulator->scaleSlot(0).name, QString("A;B"));
+    QCOMPARE(fieldCount(port->ask("getscale\n", 1).value(0)), 10);
+
+    port->ask("setconst\n", 1);
+    for (const QByteArray value : {"1\n", "2\n", "3\n", "4\n", "5\n"})
+      port->ask(value, 1);
+    port->ask("Твёрд\n", 1);
+    port->ask("0\n", 1);
+    port->ask("2\n", 1, NoReplyMs);
+    port->ask("wct\n", 1);
+    QCOMPARE(simulator->scaleSlot(0).name, QString("Твёрд"));
+    QVERIFY(port->ask("getscale\n", 1).value(0).startsWith("0;Твёрд;1;"));
+  }
+
+  void strictDialogueTakesAnyLineAsTheValueAndStoresOnlyOnWct() {
+    simulator->setStrict(true);
+    const TesterSimulator::ScaleSlot before = simulator->scaleSlot(0);
+    port->ask("setconst\n", 1);
+    QCOMPARE(port->ask("getid\n", 1), QList<QByteArray>{" B:\n"}); // taken as A
+    for (const QByteArray value : {"2\n", "3\n", "4\n", "x\n", "N\n", "0\n"})
+      port->ask(value, 1);
+    QVERIFY(port->ask("2\n", 1, NoReplyMs).isEmpty()); // waits for "wct"
+    QVERIFY(port->ask("\n", 1, NoReplyMs).isEmpty());  // not "wct": ends it, swallowed
     QCOMPARE(simulator->scaleSlot(0).name, before.name);
+    QCOMPARE(simulator->scaleSlot(0).a, before.a);
+    QCOMPARE(port->ask("getid\n", 1), QList<QByteArray>{"12345\n"});
+  }
+
+  void hungUpTerminalReportsAHangUpAndComesBackOnTheSameLink() {
+    QTemporaryDir dir;
+    const QString link = dir.filePath("tester");
+    QVERIFY(simulator->setLinkPath(link));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), simulator->portName());
+    simulator->hangUp();
+    QVERIFY(!simulator->isConnected());
+    QVERIFY(!QFileInfo(link).isSymLink());
+    char byte;
+    const ssize_t count = ::read(port->descriptor(), &byte, 1);
+    QVERIFY(count == 0 || (count < 0 && errno == EIO)); // a hang-up, not "nothing yet"
+    QVERIFY(simulator->comeBack());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), simulator->portName());
+    PortEnd again(link);
+    QVERIFY(again.isOpen());
+    QCOMPARE(again.ask("getid\n", 1), QList<QByteArray>{"12345\n"});
+  }
+
+  void noiseHoldsNoLineTheProgramCouldTakeForData() {
+    const QByteArray noise = TesterSimulator::noise(64 * 1024, 7);
+    QVERIFY(noise.size() >= 64 * 1024);
+    QVERIFY(noise.contains('\0'));
+    QVERIFY(noise.contains("\xff\xfe"));
+    int fourFields = 0;
+    for (const QByteArray& line : noise.split('\n'))
+      fourFields += line.count(';') == 3;
+    QVERIFY(fourFields > 100);
+    QCOMPARE(noise, TesterSimulator::noise(64 * 1024, 7));
+  }
+
+  void delayedReplyOfOneNamedRequestOnly() {
+    simulator->delayReply("setscale 4\n", 0, 400);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(port->ask("setscale 3\n", 1).value(0).startsWith("3;"));
+    QVERIFY(clock.elapsed() < 200);
+    QVERIFY(port->ask("setscale 4\n", 1, 300).isEmpty());
+    QVERIFY(port->readLine().startsWith("4;"));
+    QVERIFY(clock.elapsed() >= 400);
   }
 
   void readdataAnnouncesExactlyTheRecordsItSendsAndCleardataErasesThem() {

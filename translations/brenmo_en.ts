@@ -1,0 +1,298 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ru_RU">
+<context>
+    <name>CalibList</name>
+    <message>
+        <source>ТЕСТ </source>
+        <translation>TEST </translation>
+    </message>
+    <message>
+        <source>Необходимо сделать&lt;br&gt;не менее &lt;b&gt;5 замеров!&lt;/b&gt;</source>
+        <translation>You need to take&lt;br&gt;at least &lt;b&gt;5 measurements!&lt;/b&gt;</translation>
+    </message>
+    <message>
+        <source>ЗАВЕРШИТЬ ТЕСТ</source>
+        <translation>END TEST</translation>
+    </message>
+    <message>
+        <source>ЗАВЕРШИТЬ КАЛИБРОВКУ</source>
+        <translation>END CALIBRATION</translation>
+    </message>
+    <message>
+        <source>Вы хотите завершить калибровку?</source>
+        <translation>Do you want to end the calibration?</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена.</source>
+        <translation>Calibration failed.</translation>
+    </message>
+    <message>
+        <source>Твердость меры не распознана. Введите
+число, например 45,5 или 45.5.</source>
+        <translation>The block's hardness is not a number.
+Enter one, for example 45.5.</translation>
+    </message>
+</context>
+<context>
+    <name>Calibration</name>
+    <message>
+        <source>Калибровка не выполнена: нет ни одного теста.</source>
+        <translation>Calibration failed: there are no tests.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: нужно не менее
+двух тестов на мерах разной твердости.</source>
+        <translation>Calibration failed: at least two tests
+on blocks of different hardness are needed.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: прибор не сообщил
+текущую шкалу. Ничего не записано.</source>
+        <translation>Calibration failed: the tester did not report
+its current scale. Nothing was written.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: текущая шкала прибора
+неизвестна программе.</source>
+        <translation>Calibration failed: the tester's current scale
+is unknown to the program.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: прибор не принял
+коэффициенты.</source>
+        <translation>Calibration failed: the tester did not take
+the constants.</translation>
+    </message>
+</context>
+<context>
+    <name>Chart</name>
+    <message>
+        <source>НОМЕР ИЗМЕРЕНИЯ</source>
+        <translation>MEASUREMENT NUMBER</translation>
+    </message>
+    <message>
+        <source>ТВЕРДОСТЬ</source>
+        <translation>HARDNESS</translation>
+    </message>
+</context>
+<context>
+    <name>Device</name>
+    <message>
+        <source>Роквелл С, легир. сталь</source>
+        <translation>Rockwell C, alloy steel</translation>
+    </message>
+    <message>
+        <source>Бринелль, легир. сталь</source>
+        <translation>Brinell, alloy steel</translation>
+    </message>
+    <message>
+        <source>Виккерс, легир. сталь</source>
+        <translation>Vickers, alloy steel</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureList</name>
+    <message>
+        <source>Действия с выбранными:</source>
+        <translation>With the ticked ones:</translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Снять выделение</source>
+        <translation>Untick all</translation>
+    </message>
+    <message>
+        <source>Очистить память</source>
+        <translation>Clear memory</translation>
+    </message>
+</context>
+<context>
+    <name>MeasurementModel</name>
+    <message>
+        <source>Все шкалы</source>
+        <translation>All scales</translation>
+    </message>
+    <message>
+        <source>Измерения</source>
+        <translation>Measurements</translation>
+    </message>
+    <message>
+        <source>Файл не сохранён: на диске не хватает места.</source>
+        <translation>File not saved: the disk is full.</translation>
+    </message>
+    <message>
+        <source>Файл не сохранён: в книгу Excel нельзя записать эти данные.</source>
+        <translation>File not saved: an Excel workbook cannot hold this data.</translation>
+    </message>
+    <message>
+        <source>Файл не сохранён: нет доступа к папке,
+или файл открыт в другой программе.</source>
+        <translation>File not saved: no access to the folder,
+or the file is open in another program.</translation>
+    </message>
+    <message>
+        <source>Файл не сохранён: ошибка записи на диск.</source>
+        <translation>File not saved: the disk could not be written.</translation>
+    </message>
+    <message>
+        <source>Файл не открыт: его нет или к нему нет доступа.</source>
+        <translation>File not opened: it is missing or cannot be read.</translation>
+    </message>
+    <message>
+        <source>Файл не открыт: книга Excel повреждена.</source>
+        <translation>File not opened: the Excel workbook is damaged.</translation>
+    </message>
+    <message>
+        <source>Файл не открыт: книга Excel слишком велика
+(не более 1 048 576 строк).</source>
+        <translation>File not opened: the Excel workbook is too large
+(at most 1,048,576 rows).</translation>
+    </message>
+    <message>
+        <source>Файл не открыт: в книге нет листа &quot;%1&quot;.</source>
+        <translation>File not opened: the workbook has no sheet &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Файл не открыт: это не книга Excel (.xlsx).</source>
+        <translation>File not opened: it is not an Excel workbook (.xlsx).</translation>
+    </message>
+</context>
+<context>
+    <name>Menu</name>
+    <message>
+        <source>ультразвуковой</source>
+        <translation>ultrasonic</translation>
+    </message>
+    <message>
+        <source>тип: </source>
+        <translation>type: </translation>
+    </message>
+    <message>
+        <source>КАЛИБРОВКА</source>
+        <translation>CALIBRATION</translation>
+    </message>
+    <message>
+        <source>Прибор не подключен</source>
+        <translation>Tester not connected</translation>
+    </message>
+    <message>
+        <source>поиск прибора...</source>
+        <translation>looking for the tester...</translation>
+    </message>
+</context>
+<context>
+    <name>RedModalFrame</name>
+    <message>
+        <source>ОТМЕНА</source>
+        <translation>CANCEL</translation>
+    </message>
+</context>
+<context>
+    <name>ScaleModel</name>
+    <message>
+        <source>Все шкалы</source>
+        <translation>All scales</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>Дата/время</source>
+        <translation>Date/time</translation>
+    </message>
+    <message>
+        <source>Шкалы</source>
+        <translation>Scales</translation>
+    </message>
+    <message>
+        <source>ПРИМЕНИТЬ</source>
+        <translation>APPLY</translation>
+    </message>
+    <message>
+        <source>ОТМЕНА</source>
+        <translation>CANCEL</translation>
+    </message>
+    <message>
+        <source>Установить текущее Дату/Время</source>
+        <translation>Set the current date/time</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsTabScales</name>
+    <message>
+        <source>СТАНДАРТНЫЕ ШКАЛЫ:</source>
+        <translation>STANDARD SCALES:</translation>
+    </message>
+    <message>
+        <source>ДОБАВИТЬ НОВУЮ:</source>
+        <translation>ADD A NEW ONE:</translation>
+    </message>
+    <message>
+        <source>ДОБАВИТЬ</source>
+        <translation>ADD</translation>
+    </message>
+    <message>
+        <source>ПОЛЬЗОВАТЕЛЬСКИЕ ШКАЛЫ:</source>
+        <translation>USER SCALES:</translation>
+    </message>
+    <message>
+        <source>Не все шкалы прочитаны из прибора: изменить их нельзя.
+Проверьте связь, закройте настройки и откройте их снова.</source>
+        <translation>Not every scale was read from the tester: they cannot be changed.
+Check the cable, close the settings and open them again.</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>TIVOR</source>
+        <translation>TIVOR</translation>
+    </message>
+    <message>
+        <source>СРЕД. ЗНАЧЕНИЕ:</source>
+        <translation>AVERAGE:</translation>
+    </message>
+    <message>
+        <source>Подождите...</source>
+        <translation>Please wait...</translation>
+    </message>
+    <message>
+        <source>Прибор не найден. Проверьте подключение кабеля,
+включите прибор и нажмите кнопку &quot;Соединение&quot;.</source>
+        <translation>Tester not found. Check the cable,
+switch the tester on and press &quot;Connection&quot;.</translation>
+    </message>
+    <message>
+        <source>Вы точно хотите очистить память устройства?</source>
+        <translation>Do you really want to clear the tester&apos;s memory?</translation>
+    </message>
+    <message>
+        <source>Нет прав на порт %1. Выполните в терминале
+sudo usermod -aG dialout $USER и перезайдите.</source>
+        <translation>No permission for port %1. In a terminal, run
+sudo usermod -aG dialout $USER and log in again.</translation>
+    </message>
+    <message>
+        <source>Прибор принял не все изменения. Они остались в окне настроек:
+проверьте связь и нажмите &quot;ПРИМЕНИТЬ&quot; ещё раз.</source>
+        <translation>The tester did not take every change. They are still in the settings:
+check the cable and press &quot;APPLY&quot; again.</translation>
+    </message>
+    <message>
+        <source>Шкалы не записаны: не все шкалы прочитаны из прибора.</source>
+        <translation>Scales not written: not every scale was read from the tester.</translation>
+    </message>
+    <message>
+        <source>Память прибора не очищена. Проверьте связь и повторите.</source>
+        <translation>The tester's memory was not cleared. Check the cable and try again.</translation>
+    </message>
+    <message>
+        <source>Прибор не переключил шкалу. Выберите её ещё раз.</source>
+        <translation>The tester did not switch the scale. Choose it again.</translation>
+    </message>
+</context>
+</TS>
