@@ -30,7 +30,7 @@
     <message>
         <source>Твердость меры не распознана. Введите
 число, например 45,5 или 45.5.</source>
-        <translation>The block's hardness is not a number.
+        <translation>The block&apos;s hardness is not a number.
 Enter one, for example 45.5.</translation>
     </message>
 </context>
@@ -55,7 +55,7 @@ its current scale. Nothing was written.</translation>
     <message>
         <source>Калибровка не выполнена: текущая шкала прибора
 неизвестна программе.</source>
-        <translation>Calibration failed: the tester's current scale
+        <translation>Calibration failed: the tester&apos;s current scale
 is unknown to the program.</translation>
     </message>
     <message>
@@ -192,6 +192,109 @@ or the file is open in another program.</translation>
     </message>
 </context>
 <context>
+    <name>ReportWriter</name>
+    <message>
+        <source>Протокол измерений твёрдости</source>
+        <translation>Hardness inspection report</translation>
+    </message>
+    <message>
+        <source>Не удалось начать PDF.</source>
+        <translation>The PDF could not be started.</translation>
+    </message>
+    <message>
+        <source>№</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>Дата</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Твёрдость</source>
+        <translation>Hardness</translation>
+    </message>
+    <message>
+        <source>Шкала</source>
+        <translation>Scale</translation>
+    </message>
+    <message>
+        <source>Допуск</source>
+        <translation>Tolerance</translation>
+    </message>
+    <message>
+        <source>Дата отчёта: %1</source>
+        <translation>Report date: %1</translation>
+    </message>
+    <message>
+        <source>Прибор: %1</source>
+        <translation>Tester: %1</translation>
+    </message>
+    <message>
+        <source>Шкалы: %1</source>
+        <translation>Scales: %1</translation>
+    </message>
+    <message>
+        <source>Измерений: %1</source>
+        <translation>Measurements: %1</translation>
+    </message>
+    <message>
+        <source>Без результата (ERR): %1</source>
+        <translation>Without a result (ERR): %1</translation>
+    </message>
+    <message>
+        <source>Среднее: %1</source>
+        <translation>Mean: %1</translation>
+    </message>
+    <message>
+        <source>Стандартное отклонение: %1</source>
+        <translation>Standard deviation: %1</translation>
+    </message>
+    <message>
+        <source>Минимум: %1</source>
+        <translation>Minimum: %1</translation>
+    </message>
+    <message>
+        <source>Максимум: %1</source>
+        <translation>Maximum: %1</translation>
+    </message>
+    <message>
+        <source>Размах: %1</source>
+        <translation>Range: %1</translation>
+    </message>
+    <message>
+        <source>Допуски: не заданы</source>
+        <translation>Tolerance limits: none set</translation>
+    </message>
+    <message>
+        <source>Допуски: %1</source>
+        <translation>Tolerance limits: %1</translation>
+    </message>
+    <message>
+        <source>Вне допуска: %1</source>
+        <translation>Out of tolerance: %1</translation>
+    </message>
+    <message>
+        <source>Страница %1 из %2</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message>
+        <source>ниже допуска</source>
+        <translation>below tolerance</translation>
+    </message>
+    <message>
+        <source>выше допуска</source>
+        <translation>above tolerance</translation>
+    </message>
+    <message>
+        <source>Нет списка измерений.</source>
+        <translation>There is no measurement list.</translation>
+    </message>
+</context>
+<context>
     <name>ScaleModel</name>
     <message>
         <source>Все шкалы</source>
@@ -247,6 +350,77 @@ Check the cable, close the settings and open them again.</translation>
     </message>
 </context>
 <context>
+    <name>StatisticsPanel</name>
+    <message>
+        <source>Допуск сохранён.</source>
+        <translation>Limits saved.</translation>
+    </message>
+    <message>
+        <source>Введите числа; нижняя граница не выше верхней.</source>
+        <translation>Enter numbers; the lower limit may not exceed the upper.</translation>
+    </message>
+    <message>
+        <source>выделенные строки</source>
+        <translation>ticked rows</translation>
+    </message>
+    <message>
+        <source>все строки списка</source>
+        <translation>all rows of the list</translation>
+    </message>
+    <message>
+        <source>разные шкалы</source>
+        <translation>mixed scales</translation>
+    </message>
+    <message>
+        <source>СТАТИСТИКА</source>
+        <translation>STATISTICS</translation>
+    </message>
+    <message>
+        <source>Измерений</source>
+        <translation>Measurements</translation>
+    </message>
+    <message>
+        <source>Среднее</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>Ст. отклонение</source>
+        <translation>Std. deviation</translation>
+    </message>
+    <message>
+        <source>Размах</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>Минимум</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>Максимум</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>Вне допуска</source>
+        <translation>Out of tolerance</translation>
+    </message>
+    <message>
+        <source>ДОПУСК ШКАЛЫ</source>
+        <translation>SCALE LIMITS</translation>
+    </message>
+    <message>
+        <source>от</source>
+        <translation>from</translation>
+    </message>
+    <message>
+        <source>до</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>ПРИМЕНИТЬ</source>
+        <translation>APPLY</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>TIVOR</source>
@@ -288,11 +462,17 @@ check the cable and press &quot;APPLY&quot; again.</translation>
     </message>
     <message>
         <source>Память прибора не очищена. Проверьте связь и повторите.</source>
-        <translation>The tester's memory was not cleared. Check the cable and try again.</translation>
+        <translation>The tester&apos;s memory was not cleared. Check the cable and try again.</translation>
     </message>
     <message>
         <source>Прибор не переключил шкалу. Выберите её ещё раз.</source>
         <translation>The tester did not switch the scale. Choose it again.</translation>
+    </message>
+    <message>
+        <source>Отчёт не сохранён:
+%1</source>
+        <translation>Report not saved:
+%1</translation>
     </message>
 </context>
 </TS>
