@@ -1,5 +1,6 @@
 #include "app/qmlregistration.h"
 
+#include <QStringListModel>
 #include <QtQml>
 
 #include "app/chartpoints.h"
@@ -25,6 +26,8 @@ void registerQmlTypes(qreal logicalDpi) {
   qmlRegisterUncreatableType<MeasurementModel>(
       "com.tivor.device", 1, 0, "MeasurementModel", ownedByDevice);
   qmlRegisterUncreatableType<ScaleModel>("com.tivor.device", 1, 0, "ScaleModel", ownedByDevice);
+  // A measurement model's list of scale names ("scales"), which QML reads as a model.
+  qRegisterMetaType<QStringListModel*>("QStringListModel*");
   qmlRegisterType<ChartPoints>("com.tivor.chart", 1, 0, "ChartPoints");
   qmlRegisterType<MeasurementStatistics>("com.tivor.report", 1, 0, "MeasurementStatistics");
   qmlRegisterType<ToleranceLimits>("com.tivor.report", 1, 0, "ToleranceLimits");

@@ -16,6 +16,7 @@ Item {
     readonly property alias axisY: axisY
     readonly property alias plotArea: chartView.plotArea
     readonly property alias points: points
+    readonly property alias outsideSeries: outsideSeries
 
     // The first of 5, 10, 20, 40... that exceeds the number of rows.
     function horizontalMaximum(rows) {

@@ -32,6 +32,7 @@ Component {
             return statistics ? (statistics.revision, statistics.isRowOutside(index)) : false
         }
         readonly property color textColor: outside ? Defines.baseColor : "black"
+        readonly property int rowIndex: index
 
         width: parent ? parent.width : 0
         height: Defines.measurementHeight

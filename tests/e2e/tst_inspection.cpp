@@ -1,0 +1,290 @@
+// The inspector's side of the program through the real interface: the statistics behind the
+// average box, tolerance limits that mark rows in the list and on the chart, and the report
+// saved through its dialog as PDF and CSV.
+#include <QProcess>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QtCharts/QXYSeries>
+#include <QtTest>
+
+#include <cmath>
+
+#include "apphost.h"
+#include "device/device.h"
+#include "models/measurementmodel.h"
+#include "models/measurementstatistics.h"
+#include "models/tolerancelimits.h"
+#include "simulator/testersimulator.h"
+#include "tests/support/filedialoganswer.h"
+
+namespace {
+
+constexpr int Rows = 30;
+
+QString pdfText(const QString& fileName) {
+  QProcess process;
+  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), fileName, "-"});
+  if (!process.waitForFinished(60000))
+    return {};
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+class InspectionEndToEnd : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase();
+  void cleanup();
+
+  void theAverageBoxOpensTheFiguresOfTheShownRows();
+  void limitsSetInThePanelMarkRowsInTheListAndOnTheChart();
+  void wrongLimitsAreRefusedWithAMessageAndChangeNothing();
+  void tickedRowsAreCountedAloneAndLiveRowsFollow();
+  void theReportDialogWritesAPdfWithEveryShownRowAndACsv();
+
+private:
+  QQuickWindow* panel() const { return host.window("statisticsPanel"); }
+  QObject* inPanel(const char* name) const { return host.find(QString(name), "statisticsPanel"); }
+  // The list's rows on screen, each with whether it shows as outside its limits (red texts).
+  QHash<int, bool> shownMarks() const;
+  // The scale with the most rows, and the median hardness of its rows: a limit there leaves
+  // rows on both sides.
+  QString busiestScale() const;
+  double medianHardness(const QString& scale) const;
+
+  TesterSimulator sim;
+  AppHost host;
+  Device* device = nullptr;
+  MeasurementModel* table = nullptr;
+  MeasurementStatistics* statistics = nullptr;
+  ToleranceLimits* limits = nullptr;
+};
+
+void InspectionEndToEnd::initTestCase() {
+  QVERIFY(sim.start());
+  sim.seedMemory(Rows);
+  qputenv("BRENMO_TESTER_PORT", sim.portName().toLocal8Bit());
+  QVERIFY(host.load());
+  device = host.device();
+  QVERIFY(device);
+  table = device->measures();
+  QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), Rows, 10000);
+  QTRY_VERIFY_WITH_TIMEOUT(!host.window("waitDialog")->isVisible(), 10000);
+  statistics = qobject_cast<MeasurementStatistics*>(host.find("statistics"));
+  QVERIFY(statistics);
+  limits = statistics->limits();
+  QVERIFY(limits);
+}
+
+void InspectionEndToEnd::cleanup() {
+  const QStringList warnings = host.warnings();
+  QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
+}
+
+QHash<int, bool> InspectionEndToEnd::shownMarks() const {
+  // Delegates belong to the list's items, not to its objects: walk the visual tree.
+  QList<QQuickItem*> items{qobject_cast<QQuickItem*>(host.find(QStringLiteral("list")))};
+  QHash<int, bool> marks;
+  while (!items.isEmpty()) {
+    QQuickItem* item = items.takeLast();
+    if (item->property("textColor").isValid() && item->isVisible())
+      marks.insert(item->property("rowIndex").toInt(), item->property("outside").toBool());
+    items += item->childItems();
+  }
+  return marks;
+}
+
+QString InspectionEndToEnd::busiestScale() const {
+  QHash<QString, int> rows;
+  for (int row = 0; row < table->rowCount(); ++row)
+    ++rows[table->scale(row)];
+  QString busiest;
+  for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+    if (busiest.isEmpty() || it.value() > rows.value(busiest))
+      busiest = it.key();
+  }
+  return busiest;
+}
+
+double InspectionEndToEnd::medianHardness(const QString& scale) const {
+  QList<double> values;
+  for (int row = 0; row < table->rowCount(); ++row) {
+    if (table->scale(row) == scale)
+      values << table->hardness(row);
+  }
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+void InspectionEndToEnd::theAverageBoxOpensTheFiguresOfTheShownRows() {
+  auto* box = qobject_cast<QQuickItem*>(host.find(QStringLiteral("averageBox")));
+  QVERIFY(box);
+  QQuickWindow* main = host.window("appWindow");
+  QTRY_VERIFY(main->isExposed());
+  const QPointF centre = box->mapToScene(QPointF(box->width() / 2, box->height() / 2));
+  QTest::mouseClick(main, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+  QTRY_VERIFY(panel()->isVisible());
+
+  // Against a count of our own over the same rows.
+  double sum = 0.0, low = 1e9, high = 0.0;
+  for (int row = 0; row < Rows; ++row) {
+    const double h = table->hardness(row);
+    sum += h;
+    low = std::min(low, h);
+    high = std::max(high, h);
+  }
+  const double mean = sum / Rows;
+  double squares = 0.0;
+  for (int row = 0; row < Rows; ++row)
+    squares += std::pow(table->hardness(row) - mean, 2);
+  QCOMPARE(statistics->count(), Rows);
+  QVERIFY(std::abs(statistics->mean() - mean) < 1e-9);
+  QVERIFY(std::abs(statistics->standardDeviation() - std::sqrt(squares / (Rows - 1))) < 1e-9);
+  QCOMPARE(statistics->minimum(), low);
+  QCOMPARE(statistics->maximum(), high);
+  // The panel's mean reads as the average box does.
+  QCOMPARE(statistics->meanText(), table->average());
+  QVERIFY(inPanel("covered")->property("text").toString().contains("все строки списка"));
+  QVERIFY(QMetaObject::invokeMethod(panel(), "accept"));
+  QVERIFY(!panel()->isVisible());
+}
+
+void InspectionEndToEnd::limitsSetInThePanelMarkRowsInTheListAndOnTheChart() {
+  QMetaObject::invokeMethod(host.root(), "openStatistics");
+  QTRY_VERIFY(panel()->isVisible());
+  // The rows mix scales: the limits are set for one of them, chosen in the panel.
+  const QString scale = busiestScale();
+  QObject* combo = inPanel("scaleCombo");
+  const QStringList names = panel()->property("scaleNames").toStringList();
+  QVERIFY(names.contains(scale));
+  combo->setProperty("currentIndex", names.indexOf(scale));
+  QMetaObject::invokeMethod(panel(), "loadLimits");
+  QCOMPARE(panel()->property("limitScale").toString(), scale);
+
+  const double median = medianHardness(scale);
+  // A lower limit on the median, typed with a decimal comma: every row below it is marked.
+  const QString lower = QString::number(median, 'f', 2).replace('.', ',');
+  inPanel("lowerField")->setProperty("text", lower);
+  inPanel("upperField")->setProperty("text", QString());
+  QVariant applied;
+  QVERIFY(QMetaObject::invokeMethod(panel(), "applyLimits", Q_RETURN_ARG(QVariant, applied)));
+  QVERIFY(applied.toBool());
+  QVERIFY(QMetaObject::invokeMethod(panel(), "accept"));
+
+  // Rows of the other scales are never marked by this scale's limits.
+  int below = 0, ofScale = 0;
+  for (int row = 0; row < Rows; ++row) {
+    if (table->scale(row) != scale)
+      continue;
+    ++ofScale;
+    if (table->hardness(row) < QString(lower).replace(',', '.').toDouble())
+      ++below;
+  }
+  QVERIFY(below > 0 && below < ofScale);
+  QCOMPARE(statistics->outsideCount(), below);
+  // Every row on screen shows as its scale's limits say.
+  QTRY_VERIFY(!shownMarks().isEmpty());
+  const QHash<int, bool> marks = shownMarks();
+  for (auto it = marks.cbegin(); it != marks.cend(); ++it) {
+    QCOMPARE(it.value(), limits->isOutside(table->scale(it.key()), table->hardness(it.key())));
+  }
+  QVERIFY(marks.values().contains(true) || marks.size() < 5);
+  // 30 numbers fit the chart's view, so each marked row has its red marker.
+  auto* outside = qobject_cast<QtCharts::QXYSeries*>(
+      host.find(QStringLiteral("graph"))->property("outsideSeries").value<QObject*>());
+  QVERIFY(outside);
+  QTRY_COMPARE(outside->count(), below);
+  for (const QPointF& point : outside->points())
+    QVERIFY(limits->isOutside(scale, point.y()));
+}
+
+void InspectionEndToEnd::wrongLimitsAreRefusedWithAMessageAndChangeNothing() {
+  QMetaObject::invokeMethod(host.root(), "openStatistics");
+  QTRY_VERIFY(panel()->isVisible());
+  const QString scale = busiestScale();
+  const QStringList names = panel()->property("scaleNames").toStringList();
+  inPanel("scaleCombo")->setProperty("currentIndex", names.indexOf(scale));
+  QMetaObject::invokeMethod(panel(), "loadLimits");
+  const QString lowerBefore = limits->lowerText(scale);
+  const int outsideBefore = statistics->outsideCount();
+  inPanel("lowerField")->setProperty("text", "90");
+  inPanel("upperField")->setProperty("text", "20"); // upper below lower
+  QVariant applied;
+  QVERIFY(QMetaObject::invokeMethod(panel(), "applyLimits", Q_RETURN_ARG(QVariant, applied)));
+  QVERIFY(!applied.toBool());
+  QVERIFY(!inPanel("limitsMessage")->property("text").toString().isEmpty());
+  QCOMPARE(limits->lowerText(scale), lowerBefore);
+  QCOMPARE(statistics->outsideCount(), outsideBefore);
+  // Choosing the scale again shows what is in force, not what was refused.
+  QMetaObject::invokeMethod(panel(), "loadLimits");
+  QCOMPARE(inPanel("lowerField")->property("text").toString(), lowerBefore);
+  QVERIFY(inPanel("limitsMessage")->property("text").toString().isEmpty());
+  QVERIFY(QMetaObject::invokeMethod(panel(), "accept"));
+}
+
+void InspectionEndToEnd::tickedRowsAreCountedAloneAndLiveRowsFollow() {
+  table->setData(table->index(0, 0), true, MeasurementModel::CheckedRole);
+  table->setData(table->index(1, 0), true, MeasurementModel::CheckedRole);
+  QVERIFY(statistics->selectionOnly());
+  QCOMPARE(statistics->count(), 2);
+  QCOMPARE(statistics->mean(), (table->hardness(0) + table->hardness(1)) / 2);
+  QMetaObject::invokeMethod(host.root(), "openStatistics");
+  QVERIFY(inPanel("covered")->property("text").toString().contains("выделенные строки"));
+  QVERIFY(QMetaObject::invokeMethod(panel(), "accept"));
+  table->clearSelected();
+  QVERIFY(!statistics->selectionOnly());
+
+  // The first live line replaces the memory rows; the figures follow the table.
+  sim.measure(812.5);
+  QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 1, 3000);
+  QCOMPARE(statistics->count(), 1);
+  QCOMPARE(statistics->deviationText(), QString("—"));
+  sim.measure(812.5);
+  QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 2, 3000);
+  QCOMPARE(statistics->count(), 2);
+  QCOMPARE(statistics->standardDeviation(), 0.0); // equal rows
+}
+
+void InspectionEndToEnd::theReportDialogWritesAPdfWithEveryShownRowAndACsv() {
+  if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    QSKIP("no pdftotext (poppler-utils)");
+  for (int i = 0; i < 3; ++i)
+    sim.measure(700.0 + 40 * i);
+  QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 5, 5000);
+  QTemporaryDir folder;
+  const QString pdf = folder.filePath("смена.pdf");
+  const std::shared_ptr<SeenFileDialog> seen = answerFileDialog(this, pdf);
+  QObject* menu = host.find(QStringLiteral("mainMenu"));
+  QVERIFY(QMetaObject::invokeMethod(menu, "reportButtonClicked"));
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pdf), 10000);
+  QCOMPARE(seen->title, QString("Сохранить отчёт"));
+  QCOMPARE(seen->filters, QStringList({"Отчёт PDF (*.pdf)", "Таблица CSV (*.csv)"}));
+
+  QTRY_VERIFY_WITH_TIMEOUT(pdfText(pdf).contains("Страница 1 из 1"), 5000);
+  const QString text = pdfText(pdf);
+  QVERIFY(text.contains(QString("Измерений: %1").arg(table->rowCount())));
+  QVERIFY(text.contains(QString("Среднее: %1").arg(statistics->meanText())));
+  QVERIFY(text.contains(device->property("deviceId").toString()) || text.contains("Прибор:"));
+  for (int row = 0; row < table->rowCount(); ++row) {
+    const QString time = table->dateTime(row).toString("hh:mm:ss");
+    QVERIFY2(text.contains(time), qPrintable(time));
+  }
+
+  // The same through the CSV filter: a name without a suffix takes the chosen kind's.
+  const QString csv = folder.filePath("смена.csv");
+  answerFileDialog(this, csv);
+  QVERIFY(QMetaObject::invokeMethod(menu, "reportButtonClicked"));
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(csv), 10000);
+  QFile file(csv);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lines = file.readAll().split('\n');
+  // The mark, the header, one line a row and the last line break.
+  QCOMPARE(lines.size(), table->rowCount() + 2);
+  QVERIFY(lines[0].startsWith("\xEF\xBB\xBF"));
+  QVERIFY(!host.window("reportFailedDialog")->isVisible());
+}
+
+QTEST_MAIN(InspectionEndToEnd)
+#include "tst_inspection.moc"
