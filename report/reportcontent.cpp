@@ -24,7 +24,8 @@ ReportContent collectReport(const MeasurementModel& model,
                             const QDateTime& created) {
   ReportContent content;
   content.created = created;
-  content.deviceId = deviceId;
+  // The identity comes as the tester's line, line feed and all.
+  content.deviceId = deviceId.simplified();
   content.filter = filter;
   content.chart = chart;
   QStringList scales; // in the order of their first row

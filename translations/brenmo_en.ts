@@ -368,10 +368,6 @@ Check the cable, close the settings and open them again.</translation>
         <translation>all rows of the list</translation>
     </message>
     <message>
-        <source>разные шкалы</source>
-        <translation>mixed scales</translation>
-    </message>
-    <message>
         <source>СТАТИСТИКА</source>
         <translation>STATISTICS</translation>
     </message>
@@ -418,6 +414,10 @@ Check the cable, close the settings and open them again.</translation>
     <message>
         <source>ПРИМЕНИТЬ</source>
         <translation>APPLY</translation>
+    </message>
+    <message>
+        <source>разные шкалы: выберите шкалу над списком</source>
+        <translation>mixed scales: choose one above the list</translation>
     </message>
 </context>
 <context>

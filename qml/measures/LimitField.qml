@@ -5,7 +5,7 @@ import com.tivor.defines 1.0
 
 // One limit of the statistics panel: a number with a comma or a point, or nothing.
 TextField {
-    width: 70
+    width: font.pixelSize * 6
     height: Defines.scaleDelegateHeight
     font.pixelSize: Defines.baseFontSize + 1
     placeholderText: "—"

@@ -15,9 +15,14 @@ RedModalFrame {
     property var scaleNames: []
     readonly property string limitScale: scaleCombo.currentText
 
-    // The scale to edit first: the one the figures belong to, or the first one known.
+    // The scale to edit first: the one the figures belong to, else the first with limits,
+    // else the first one known.
     function chooseScale() {
         var index = statistics && statistics.scale !== "" ? scaleNames.indexOf(statistics.scale) : -1
+        for (var i = 0; index < 0 && limits && i < scaleNames.length; ++i) {
+            if (limits.hasLimits(scaleNames[i]))
+                index = i
+        }
         scaleCombo.currentIndex = index >= 0 ? index : 0
         loadLimits()
     }
@@ -43,12 +48,15 @@ RedModalFrame {
             return ""
         var rows = statistics.selectionOnly ? qsTr("выделенные строки") : qsTr("все строки списка")
         var scale = statistics.scale !== "" ? statistics.scale
-                                            : (statistics.rowCount > 0 ? qsTr("разные шкалы") : "—")
+                                            : (statistics.rowCount > 0
+                                               ? qsTr("разные шкалы: выберите шкалу над списком")
+                                               : "—")
         return rows + ", " + scale
     }
 
-    panelWidth: Defines.dialogWidth
-    panelHeight: Defines.dialogHeight * 2.3
+    panelWidth: Math.max(Defines.dialogWidth, figures.width + 40, limitFields.width + 40)
+    // The figures, the limits and room for the buttons below the rule.
+    panelHeight: limitsMessage.y + Math.max(limitsMessage.height, Defines.baseFontSize * 2) + 90
     cancelEnable: false
     onVisibleChanged: if (visible) chooseScale()
 
@@ -72,7 +80,7 @@ RedModalFrame {
         text: panel.coveredText()
         color: "#4b4b4b"
         font.pixelSize: Defines.baseFontSize
-        elide: Text.ElideRight
+        wrapMode: Text.WordWrap
     }
 
     Grid {
@@ -103,12 +111,12 @@ RedModalFrame {
                 readonly property var cell: figures.rows[Math.floor(index / 2)]
                 readonly property bool isValue: index % 2 === 1
                 text: isValue ? String(cell[1]) : cell[0] + (cell[0] !== "" ? ":" : "")
-                width: isValue ? 70 : 110
+                // Labels and figures take the room their font needs (wider at high DPI).
+                width: Math.max(implicitWidth, font.pixelSize * (isValue ? 5 : 9))
                 color: isValue && cell[0] === qsTr("Вне допуска") && Number(cell[1]) > 0
                        ? Defines.baseColor : "black"
                 font.pixelSize: Defines.baseFontSize + 1
                 font.bold: isValue
-                elide: Text.ElideRight
             }
         }
     }
@@ -122,8 +130,7 @@ RedModalFrame {
     Text {
         id: limitsTitle
         anchors.left: title.left
-        anchors.top: rule.bottom
-        anchors.topMargin: 12
+        anchors.verticalCenter: scaleCombo.verticalCenter
         text: qsTr("ДОПУСК ШКАЛЫ")
         color: Defines.baseColor
         font.pixelSize: Defines.baseFontSize + 1
@@ -135,8 +142,9 @@ RedModalFrame {
         objectName: "scaleCombo"
         anchors.left: limitsTitle.right
         anchors.leftMargin: 12
-        anchors.verticalCenter: limitsTitle.verticalCenter
-        width: 120
+        anchors.top: rule.bottom
+        anchors.topMargin: 12
+        width: Defines.baseFontSize * 11
         model: panel.scaleNames
         onActivated: panel.loadLimits()
     }

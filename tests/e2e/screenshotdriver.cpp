@@ -7,11 +7,13 @@
 #include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 
@@ -19,6 +21,9 @@
 #include "device/device.h"
 #include "files/measurementworkbook.h"
 #include "models/measurementmodel.h"
+#include "models/measurementstatistics.h"
+#include "models/tolerancelimits.h"
+#include "report/reportwriter.h"
 #include "simulator/testersimulator.h"
 
 #include <cmath>
@@ -70,6 +75,47 @@ QList<Measurement> longSeries(int rows) {
         Measurement(start.addSecs(i * 4), "HRC", std::round(hardness * 10) / 10, 0.0, 1.0));
   }
   return records;
+}
+
+// The statistics panel with limits that leave some rows outside, and the report of the same
+// list as a PDF (scripts/screenshots.sh pictures its first page).
+bool shootInspection(const AppHost& host, const QString& panelPicture, const QString& pdf) {
+  auto* statistics = qobject_cast<MeasurementStatistics*>(host.find(QStringLiteral("statistics")));
+  MeasurementModel* table = host.device()->measures();
+  if (!statistics || !statistics->limits() || table->rowCount() == 0)
+    return false;
+  // Limits around the first row's scale, at its rows' middle: rows fall on both sides.
+  const QString scale = table->scale(0);
+  QList<double> values;
+  for (int row = 0; row < table->rowCount(); ++row) {
+    if (table->scale(row) == scale)
+      values << table->hardness(row);
+  }
+  std::sort(values.begin(), values.end());
+  const QString lower = QString::number(values[values.size() / 3], 'f', 1);
+  const QString upper = QString::number(values[values.size() * 5 / 6], 'f', 1);
+  statistics->limits()->setLimits(scale, lower, upper);
+  QMetaObject::invokeMethod(host.root(), "openStatistics");
+  bool ok = shoot(host, {"appWindow", "statisticsPanel"}, panelPicture);
+  host.window("statisticsPanel")->setVisible(false);
+
+  auto* graph = qobject_cast<QQuickItem*>(host.find(QStringLiteral("graph")));
+  auto* writer = qobject_cast<ReportWriter*>(host.find(QStringLiteral("reportWriter")));
+  if (!graph || !writer)
+    return false;
+  QTest::qWait(300);
+  const QRectF area = graph->mapRectToScene(QRectF(0, 0, graph->width(), graph->height()));
+  const QImage chart = host.window("appWindow")->grabWindow().copy(area.toAlignedRect());
+  const QString identity = host.find(QStringLiteral("mainMenu"))->property("devNumber").toString();
+  ok = writer->writeReport(pdf,
+                           table,
+                           statistics->limits(),
+                           identity,
+                           QCoreApplication::translate("ScaleModel", "Все шкалы"),
+                           chart) &&
+       ok;
+  std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(pdf));
+  return ok;
 }
 
 // A table of 20,000 rows opened from a workbook, as the whole table and zoomed in.
@@ -136,6 +182,7 @@ int main(int argc, char** argv) {
   ok = shoot(host, {"appWindow"}, file("main-window")) && ok;
   if (mainWindowOnly)
     return ok ? 0 : 1;
+  ok = shootInspection(host, file("statistics"), out.filePath(prefix + "report.pdf")) && ok;
 
   QMetaObject::invokeMethod(host.root(), "openSettings");
   ok = shoot(host, {"appWindow", "settings"}, file("settings-clock")) && ok;

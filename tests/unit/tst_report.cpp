@@ -92,7 +92,7 @@ private slots:
 
     const QString fileName = m_folder.filePath("отчёт.pdf");
     ReportWriter writer;
-    QVERIFY2(writer.writeReport(fileName, &model, &limits, "BRENMO #12345", "HRC", chart),
+    QVERIFY2(writer.writeReport(fileName, &model, &limits, "BRENMO #12345\n", "HRC", chart),
              qPrintable(writer.errorString()));
     int exitCode = -1;
     const QString text = run(pdftotext, {"-layout", fileName, "-"}, &exitCode);
@@ -103,7 +103,8 @@ private slots:
       return text.contains(part);
     };
     QVERIFY(has("Протокол измерений твёрдости"));
-    QVERIFY(has("BRENMO #12345"));
+    QVERIFY(has("Прибор: BRENMO #12345\n")); // on a line of its own, line feed dropped
+    QVERIFY(has("Прибор: BRENMO #12345\nШкалы: HRC"));
     QVERIFY(has("Шкалы: HRC"));
     QVERIFY(has("Измерений: 120"));
     QVERIFY(has("Среднее: 46.0"));                // (40.0 + 51.9) / 2
