@@ -1,12 +1,10 @@
 #include "device/device.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QScopedValueRollback>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include "device/lineformat.h"
@@ -14,11 +12,10 @@
 #include "device/portdiscovery.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
+#include "models/settingsfile.h"
 
 namespace {
 
-const char kOrganisation[] = "Brenmo";
-const char kSettingsName[] = "settings";
 const char kLastPortKey[] = "LastPortName";
 // Spelled so: files written by earlier versions use this name.
 const char kDescriptionGroup[] = "ScaleDesciptions";
@@ -55,9 +52,7 @@ Device::Device(QObject* parent) : QSerialPort(parent) {
   scalesModel = new ScaleModel(this);
   addBuiltInScales();
 
-  QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/");
-  settingsFile =
-      new QSettings(QSettings::IniFormat, QSettings::UserScope, kOrganisation, kSettingsName, this);
+  settingsFile = SettingsFile::open(this);
   loadSettings();
 
   // A description typed for a new user scale is written at once, not only at exit, so a
