@@ -200,7 +200,9 @@ QVariantMap Calibration::preview() {
   result.insert(QStringLiteral("type"), fit->type);
   result.insert(QStringLiteral("rows"), rows);
   result.insert(QStringLiteral("maxDifference"), maxDifference);
-  result.insert(QStringLiteral("maxDifferenceText"), HardnessText::ofDifference(maxDifference));
+  // A size, not a direction: no sign.
+  result.insert(QStringLiteral("maxDifferenceText"),
+                HardnessText::ofDifference(maxDifference).remove(QLatin1Char('+')));
   // Equal references (possible on the straight line) leave R² undefined.
   if (totalSquares > 0.0) {
     const double rSquared = 1.0 - residualSquares / totalSquares;
@@ -271,6 +273,10 @@ void Calibration::keep(int slot, const Scale& before) {
 
 bool Calibration::canUndo(int scaleNumber) {
   return scaleNumber >= 0 && settings()->contains(undoGroup(scaleNumber) + "/A");
+}
+
+bool Calibration::canUndoScale(const QString& scaleName) {
+  return m_device && canUndo(m_device->scales()->scaleNumber(scaleName));
 }
 
 bool Calibration::undoLastCalibration() {

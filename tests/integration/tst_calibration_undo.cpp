@@ -79,7 +79,10 @@ private slots:
     QVERIFY(!calibration->canUndo(0));
     calibrateHrc();
     QVERIFY(calibration->canUndo(0));
+    QVERIFY(calibration->canUndoScale(QStringLiteral("HRC")));
     QVERIFY(!calibration->canUndo(1));
+    QVERIFY(!calibration->canUndoScale(QStringLiteral("HB")));
+    QVERIFY(!calibration->canUndoScale(QString()));
 
     QVERIFY2(calibration->undoLastCalibration(), qPrintable(calibration->failure()));
     const QByteArray sent = sim().received();
