@@ -188,16 +188,17 @@ Item {
         objectName: "undoCalibrationButton"
         anchors.bottom: finishTestButton.top
         anchors.bottomMargin: 10
-        anchors.horizontalCenter: parent.horizontalCenter
-        width: Math.min(implicitWidth, parent.width)
+        anchors.left: parent.left
+        anchors.right: parent.right
         enabled: calibList.undoAvailable
         opacity: enabled ? 1 : 0.35
         text: qsTr("ОТМЕНИТЬ ПОСЛЕДНЮЮ КАЛИБРОВКУ")
         color: Defines.baseColor
         font.pixelSize: Defines.baseFontSize - 1
         font.underline: undoMouse.containsMouse
-        fontSizeMode: Text.HorizontalFit
-        minimumPixelSize: Defines.baseFontSize - 4
+        // Longer than the panel is wide in some looks: two lines rather than clipped.
+        wrapMode: Text.WordWrap
+        horizontalAlignment: Text.AlignHCenter
 
         MouseArea {
             id: undoMouse
