@@ -320,7 +320,7 @@ bool Calibration::writeBackKept() {
   file->endGroup();
   // A user slot given to another scale since must not get the old scale's constants; a record
   // edited by hand into something else is not written either.
-  if (!numbers || name != scale->name() || (type != 0 && type != 1) || points < 0 ||
+  if (!numbers || name != scale->name() || type < -128 || type > 127 || points < 0 ||
       points > 32767) {
     m_failure = tr("Отмена не выполнена: сохраненные коэффициенты\n"
                    "относятся к другой шкале. Ничего не записано.");

@@ -152,6 +152,34 @@ private slots:
     QVERIFY(calibration->canUndo(0)); // the record waits for a reading of the slot
   }
 
+  void userSlotGivenToAnotherScaleSinceIsNotWrittenBack() {
+    TesterSimulator::ScaleSlot u1;
+    u1.name = QStringLiteral("U1");
+    u1.a = 900.0;
+    u1.b = -250.0;
+    u1.type = 1;
+    sim().setScaleSlot(3, u1);
+    connectOnScale(3);
+    for (double frequency : {800.0, 900.0}) {
+      device->calibMeasures()->add(Measurement(QDateTime(), "U1", 50.0, frequency, 1.0));
+      calibration->addTest(device->calibMeasures(), frequency < 850 ? "60" : "40");
+    }
+    QVERIFY(calibration->endTest());
+    QVERIFY(calibration->canUndo(3));
+
+    // The user removed U1 and made U2 in the same slot, on the tester or in the settings.
+    TesterSimulator::ScaleSlot u2 = sim().scaleSlot(3);
+    u2.name = QStringLiteral("U2");
+    sim().setScaleSlot(3, u2);
+    QVERIFY(device->readScales());
+    device->setCalibMode(true);
+    sim().clearReceived();
+    QVERIFY(!calibration->undoLastCalibration());
+    QVERIFY(calibration->failure().contains(QStringLiteral("другой шкале")));
+    QVERIFY(!sim().received().contains("setconst"));
+    QCOMPARE(sim().scaleSlot(3).a, u2.a);
+  }
+
   void failedUndoKeepsTheRecordAndSaysWhy() {
     connectOnScale(0);
     calibrateHrc();
