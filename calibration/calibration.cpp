@@ -279,6 +279,16 @@ bool Calibration::canUndoScale(const QString& scaleName) {
   return m_device && canUndo(m_device->scales()->scaleNumber(scaleName));
 }
 
+QString Calibration::keptSince(const QString& scaleName) {
+  if (!canUndoScale(scaleName))
+    return QString();
+  const int slot = m_device->scales()->scaleNumber(scaleName);
+  return settings()
+      ->value(undoGroup(slot) + "/Date")
+      .toDateTime()
+      .toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+}
+
 bool Calibration::undoLastCalibration() {
   m_failure.clear();
   if (!m_device) {

@@ -44,6 +44,8 @@ public:
   Q_INVOKABLE bool canUndo(int scaleNumber);
   // The same for a scale by its name in the scale list.
   Q_INVOKABLE bool canUndoScale(const QString& scaleName);
+  // When the calibration that replaced them was written, "dd.MM.yyyy hh:mm"; empty if none.
+  Q_INVOKABLE QString keptSince(const QString& scaleName);
   // Writes the kept constants back into the tester's current scale, once; false (record
   // kept, failure() says why) when there are none for it or the tester did not take them.
   Q_INVOKABLE bool undoLastCalibration();

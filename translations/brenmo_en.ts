@@ -60,10 +60,10 @@ last calibration are restored.</translation>
         <translation>Difference</translation>
     </message>
     <message>
-        <source>Вернуть в прибор коэффициенты,
-которые были до последней калибровки?</source>
+        <source>Вернуть в прибор коэффициенты, которые
+были до калибровки %1?</source>
         <translation>Write back the constants the tester
-had before the last calibration?</translation>
+had before the calibration of %1?</translation>
     </message>
 </context>
 <context>

@@ -205,7 +205,11 @@ Item {
             anchors.fill: parent
             hoverEnabled: true
             cursorShape: Qt.PointingHandCursor
-            onClicked: undoDialog.visible = true
+            onClicked: {
+                var name = scaleCombo.textAt(scaleCombo.currentIndex)
+                undoDialog.keptSince = calibList.calibration.keptSince(name)
+                undoDialog.visible = true
+            }
         }
     }
 
@@ -357,7 +361,8 @@ Item {
         objectName: "undoDialog"
         x: root.x + (root.width - width) / 2
         y: root.y + (root.height - height) / 2
-        text: qsTr("Вернуть в прибор коэффициенты,\nкоторые были до последней калибровки?")
+        text: qsTr("Вернуть в прибор коэффициенты, которые\nбыли до калибровки %1?").arg(keptSince)
+        property string keptSince: ""
         onAccepted: calibList.undoLastCalibration()
     }
 

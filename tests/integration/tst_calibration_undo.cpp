@@ -83,6 +83,9 @@ private slots:
     QVERIFY(!calibration->canUndo(1));
     QVERIFY(!calibration->canUndoScale(QStringLiteral("HB")));
     QVERIFY(!calibration->canUndoScale(QString()));
+    QCOMPARE(calibration->keptSince(QStringLiteral("HRC")),
+             QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm")));
+    QCOMPARE(calibration->keptSince(QStringLiteral("HB")), QString());
 
     QVERIFY2(calibration->undoLastCalibration(), qPrintable(calibration->failure()));
     const QByteArray sent = sim().received();

@@ -51,6 +51,10 @@ Item {
             return keptScales.indexOf(name) >= 0
         }
 
+        function keptSince(name) {
+            return canUndoScale(name) ? "01.05.2024 09:30" : ""
+        }
+
         function undoLastCalibration() {
             undoCount += 1
             if (undoSucceeds)
@@ -340,6 +344,7 @@ Item {
 
             mouseClick(undoButton)
             verify(undoDialog.visible)
+            verify(undoDialog.text.indexOf("01.05.2024 09:30") >= 0, "the date of what is undone")
             undoDialog.cancel()
             compare(calibration.undoCount, 0)
             mouseClick(undoButton)
