@@ -182,6 +182,15 @@ int main(int argc, char** argv) {
     ok = confirm && shoot(host, {"appWindow"}, file("calibration-confirm"), confirm) && ok;
     if (confirm)
       QMetaObject::invokeMethod(confirm, "cancel");
+    // The undo question as it reads with a date (nothing is kept in this run).
+    auto* undo = qobject_cast<QQuickWindow*>(host.find(QStringLiteral("undoDialog")));
+    if (undo) {
+      undo->setProperty("keptSince", QStringLiteral("09.12.2026 03:58"));
+      undo->setVisible(true);
+      ok = shoot(host, {"appWindow"}, file("calibration-undo"), undo) && ok;
+      undo->setVisible(false);
+    }
+    ok = undo && ok;
   } else {
     ok = false;
   }
