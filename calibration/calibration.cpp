@@ -4,20 +4,24 @@
 #include <cmath>
 #include <optional>
 
+#include <QDateTime>
+#include <QSettings>
 #include <QVector>
 
 #include "device/device.h"
 #include "formats/typednumber.h"
+#include "models/hardnesstext.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
-
-namespace {
+#include "models/settingsfile.h"
 
 struct ScaleConstants {
   double a = 0.0;
   double b = 0.0;
   qint8 type = 0;
 };
+
+namespace {
 
 // A spread (root mean square about the mean) below this fraction of the mean's size is
 // rounding noise, not a difference between blocks: three tests at 812.3 spread by about 1e-13,
@@ -75,6 +79,17 @@ fitConstants(const QList<double>& frequencies, const QList<double>& hardnesses, 
   return constants;
 }
 
+// What the tester shows at that frequency with those constants.
+double hardnessAt(const ScaleConstants& constants, double frequency) {
+  return constants.type == 0 ? constants.a + constants.b * frequency
+                             : constants.a * std::exp(frequency / constants.b);
+}
+
+// One group per slot: the constants a calibration replaced there, for one write-back.
+QString undoGroup(int slot) {
+  return QStringLiteral("CalibrationUndo/%1").arg(slot);
+}
+
 } // namespace
 
 Calibration::Calibration(QObject* parent) : QObject(parent) {}
@@ -104,28 +119,115 @@ double Calibration::addTest(MeasurementModel* model, QString realHardness) {
     hardnessSum += model->hardness(i);
   }
   model->clear();
+  m_previewedScale.reset(); // a preview shows the tests it was made for
   m_meanFrequencies.append(frequencySum / rows);
   m_referenceHardnesses.append(*reference);
   return hardnessSum / rows;
 }
 
-bool Calibration::endTest() {
-  m_failure.clear();
-  if (!m_device || m_meanFrequencies.isEmpty())
-    return fail(tr("Калибровка не выполнена: нет ни одного теста."));
-  if (m_meanFrequencies.size() < 2)
-    return fail(tr("Калибровка не выполнена: нужно не менее\n"
-                   "двух тестов на мерах разной твердости."));
-  m_device->setCalibMode(false);
-  const std::optional<qint16> scaleNumber = m_device->readCurrentScale();
-  bool written = false;
+std::optional<ScaleConstants> Calibration::fitFor(std::optional<qint16> scaleNumber, QString* why) {
   if (!scaleNumber) {
     // Without it we know neither the kind of fit nor the slot the constants belong to.
-    fail(tr("Калибровка не выполнена: прибор не сообщил\nтекущую шкалу. Ничего не записано."));
-  } else if (Scale* scale = m_device->scales()->scale(*scaleNumber); !scale) {
-    fail(tr("Калибровка не выполнена: текущая шкала прибора\nнеизвестна программе."));
-  } else if (const std::optional<ScaleConstants> fit =
-                 fitConstants(m_meanFrequencies, m_referenceHardnesses, *scaleNumber == 0)) {
+    *why = tr("Калибровка не выполнена: прибор не сообщил\nтекущую шкалу. Ничего не записано.");
+    return std::nullopt;
+  }
+  if (!m_device->scales()->scale(*scaleNumber)) {
+    *why = tr("Калибровка не выполнена: текущая шкала прибора\nнеизвестна программе.");
+    return std::nullopt;
+  }
+  std::optional<ScaleConstants> fit =
+      fitConstants(m_meanFrequencies, m_referenceHardnesses, *scaleNumber == 0);
+  if (!fit)
+    *why = twoTestsNeeded();
+  return fit;
+}
+
+QString Calibration::twoTestsNeeded() {
+  return tr("Калибровка не выполнена: нужно не менее\n"
+            "двух тестов на мерах разной твердости.");
+}
+
+std::optional<QString> Calibration::refusalBeforeFit() const {
+  if (!m_device || m_meanFrequencies.isEmpty())
+    return tr("Калибровка не выполнена: нет ни одного теста.");
+  if (m_meanFrequencies.size() < 2)
+    return twoTestsNeeded();
+  return std::nullopt;
+}
+
+QVariantMap Calibration::preview() {
+  m_previewedScale.reset();
+  QVariantMap result{{QStringLiteral("ok"), false}, {QStringLiteral("rows"), QVariantList()}};
+  if (const std::optional<QString> refusal = refusalBeforeFit()) {
+    result.insert(QStringLiteral("failure"), *refusal);
+    return result;
+  }
+  const std::optional<qint16> scaleNumber = m_device->readCurrentScale();
+  QString why;
+  const std::optional<ScaleConstants> fit = fitFor(scaleNumber, &why);
+  if (!fit) {
+    result.insert(QStringLiteral("failure"), why);
+    return result;
+  }
+  // The quality as the user reads it: in hardness, also where the fit runs on logarithms.
+  const int n = m_referenceHardnesses.size();
+  double referenceMean = 0.0;
+  for (double reference : m_referenceHardnesses)
+    referenceMean += reference / n;
+  double residualSquares = 0.0;
+  double totalSquares = 0.0;
+  double maxDifference = 0.0;
+  QVariantList rows;
+  for (int i = 0; i < n; ++i) {
+    const double reference = m_referenceHardnesses[i];
+    const double fitted = hardnessAt(*fit, m_meanFrequencies[i]);
+    const double difference = fitted - reference;
+    residualSquares += difference * difference;
+    totalSquares += (reference - referenceMean) * (reference - referenceMean);
+    maxDifference = std::max(maxDifference, std::abs(difference));
+    rows.append(
+        QVariantMap{{QStringLiteral("reference"), reference},
+                    {QStringLiteral("fitted"), fitted},
+                    {QStringLiteral("difference"), difference},
+                    {QStringLiteral("referenceText"), HardnessText::ofMeasurement(reference)},
+                    {QStringLiteral("fittedText"), HardnessText::ofMeasurement(fitted)},
+                    {QStringLiteral("differenceText"), HardnessText::ofDifference(difference)}});
+  }
+  result.insert(QStringLiteral("ok"), true);
+  result.insert(QStringLiteral("scale"), *scaleNumber);
+  result.insert(QStringLiteral("a"), fit->a);
+  result.insert(QStringLiteral("b"), fit->b);
+  result.insert(QStringLiteral("type"), fit->type);
+  result.insert(QStringLiteral("rows"), rows);
+  result.insert(QStringLiteral("maxDifference"), maxDifference);
+  // A size, not a direction: no sign.
+  result.insert(QStringLiteral("maxDifferenceText"),
+                HardnessText::ofDifference(maxDifference).remove(QLatin1Char('+')));
+  // Equal references (possible on the straight line) leave R² undefined.
+  if (totalSquares > 0.0) {
+    const double rSquared = 1.0 - residualSquares / totalSquares;
+    result.insert(QStringLiteral("rSquared"), rSquared);
+    result.insert(QStringLiteral("rSquaredText"), QString::number(rSquared, 'f', 4));
+  }
+  m_previewedScale = *scaleNumber;
+  return result;
+}
+
+bool Calibration::endTest() {
+  m_failure.clear();
+  if (const std::optional<QString> refusal = refusalBeforeFit())
+    return fail(*refusal);
+  const std::optional<qint16> previewed = m_previewedScale;
+  m_device->setCalibMode(false);
+  const std::optional<qint16> scaleNumber = m_device->readCurrentScale();
+  QString why;
+  bool written = false;
+  if (previewed && scaleNumber && *scaleNumber != *previewed) {
+    // What the user confirmed was a fit for another scale, maybe of another kind.
+    fail(tr("Калибровка не выполнена: текущая шкала прибора\n"
+            "изменилась после проверки. Ничего не записано."));
+  } else if (const std::optional<ScaleConstants> fit = fitFor(scaleNumber, &why)) {
+    Scale* scale = m_device->scales()->scale(*scaleNumber);
     const Scale before = *scale;
     scale->setA(fit->a);
     scale->setB(fit->b);
@@ -133,18 +235,126 @@ bool Calibration::endTest() {
     scale->setType(fit->type);
     scale->setPoints(static_cast<qint16>(m_meanFrequencies.size()));
     written = m_device->setScale();
-    if (!written) {
+    if (written) {
+      keep(*scaleNumber, before);
+    } else {
       // The record keeps saying what the tester holds.
       *scale = before;
       fail(tr("Калибровка не выполнена: прибор не принял\nкоэффициенты."));
     }
   } else {
-    fail(tr("Калибровка не выполнена: нужно не менее\n"
-            "двух тестов на мерах разной твердости."));
+    fail(why);
   }
   m_device->setCalibMode(true);
   clearTests();
   return written;
+}
+
+QSettings* Calibration::settings() {
+  if (!m_settings)
+    m_settings = SettingsFile::open(this);
+  return m_settings;
+}
+
+void Calibration::keep(int slot, const Scale& before) {
+  QSettings* file = settings();
+  file->remove(undoGroup(slot));
+  file->beginGroup(undoGroup(slot));
+  file->setValue(QStringLiteral("Date"), QDateTime::currentDateTime());
+  file->setValue(QStringLiteral("Name"), before.name());
+  file->setValue(QStringLiteral("A"), before.a());
+  file->setValue(QStringLiteral("B"), before.b());
+  file->setValue(QStringLiteral("C"), before.c());
+  file->setValue(QStringLiteral("Type"), int(before.type()));
+  file->setValue(QStringLiteral("Points"), int(before.points()));
+  file->endGroup();
+  file->sync();
+}
+
+bool Calibration::canUndo(int scaleNumber) {
+  return scaleNumber >= 0 && settings()->contains(undoGroup(scaleNumber) + "/A");
+}
+
+bool Calibration::canUndoScale(const QString& scaleName) {
+  return m_device && canUndo(m_device->scales()->scaleNumber(scaleName));
+}
+
+QString Calibration::keptSince(const QString& scaleName) {
+  if (!canUndoScale(scaleName))
+    return QString();
+  const int slot = m_device->scales()->scaleNumber(scaleName);
+  return settings()
+      ->value(undoGroup(slot) + "/Date")
+      .toDateTime()
+      .toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+}
+
+bool Calibration::undoLastCalibration() {
+  m_failure.clear();
+  if (!m_device) {
+    m_failure = tr("Нет сохраненных коэффициентов для текущей шкалы.");
+    return false;
+  }
+  m_device->setCalibMode(false);
+  const bool written = writeBackKept();
+  m_device->setCalibMode(true);
+  return written;
+}
+
+bool Calibration::writeBackKept() {
+  const std::optional<qint16> slot = m_device->readCurrentScale();
+  if (!slot) {
+    m_failure = tr("Отмена не выполнена: прибор не сообщил\nтекущую шкалу. Ничего не записано.");
+    return false;
+  }
+  Scale* scale = m_device->scales()->scale(*slot);
+  if (!scale || !canUndo(*slot)) {
+    m_failure = tr("Нет сохраненных коэффициентов для текущей шкалы.");
+    return false;
+  }
+  QSettings* file = settings();
+  file->beginGroup(undoGroup(*slot));
+  const QString name = file->value(QStringLiteral("Name")).toString();
+  bool numbers = true;
+  bool ok = false;
+  const double a = file->value(QStringLiteral("A")).toDouble(&ok);
+  numbers = numbers && ok;
+  const double b = file->value(QStringLiteral("B")).toDouble(&ok);
+  numbers = numbers && ok;
+  const double c = file->value(QStringLiteral("C")).toDouble(&ok);
+  numbers = numbers && ok;
+  const int type = file->value(QStringLiteral("Type")).toInt(&ok);
+  numbers = numbers && ok;
+  const int points = file->value(QStringLiteral("Points")).toInt(&ok);
+  numbers = numbers && ok;
+  file->endGroup();
+  // A user slot given to another scale since must not get the old scale's constants; a record
+  // edited by hand into something else is not written either.
+  if (!numbers || name != scale->name() || type < -128 || type > 127 || points < 0 ||
+      points > 32767) {
+    m_failure = tr("Отмена не выполнена: сохраненные коэффициенты\n"
+                   "относятся к другой шкале. Ничего не записано.");
+    return false;
+  }
+  // The row must be what the slot holds, or setScale would write a stale name and limits.
+  if (!scale->isRead()) {
+    m_failure = tr("Отмена не выполнена: шкала не прочитана\nиз прибора. Ничего не записано.");
+    return false;
+  }
+  const Scale before = *scale;
+  scale->setA(a);
+  scale->setB(b);
+  scale->setC(c);
+  scale->setType(static_cast<qint8>(type));
+  scale->setPoints(static_cast<qint16>(points));
+  if (!m_device->setScale()) {
+    *scale = before;
+    m_failure = tr("Отмена не выполнена: прибор не принял\nкоэффициенты.");
+    return false;
+  }
+  file->remove(undoGroup(*slot));
+  file->sync();
+  return true;
 }
 
 bool Calibration::fail(const QString& reason) {
@@ -158,6 +368,7 @@ QString Calibration::failure() const {
 }
 
 void Calibration::clearTests() {
+  m_previewedScale.reset();
   m_meanFrequencies.clear();
   m_referenceHardnesses.clear();
 }

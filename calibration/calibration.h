@@ -5,9 +5,13 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 
 class Device;
 class MeasurementModel;
+class QSettings;
+class Scale;
+struct ScaleConstants;
 
 // Fits the tester's current scale to reference blocks: each test is a series of measurements
 // on one block of known hardness; the fit gives the scale's constants, which go to the tester.
@@ -28,8 +32,23 @@ public:
   // Nothing is written when the fit has no meaningful result or the tester's current scale
   // cannot be read; failure() then says why.
   Q_INVOKABLE bool endTest();
-  // Why the last endTest wrote nothing, for the user; empty after a success.
+  // The fit endTest would write, without writing: "ok", the constants "a", "b", "type", per
+  // test "rows" of {reference, fitted, difference (fitted - reference)} with their texts,
+  // "maxDifference" (absolute), "rSquared" on the hardness values (absent when the references
+  // have no spread), or "failure" when no fit can be made. The tests stay.
+  Q_INVOKABLE QVariantMap preview();
+  // Why the last endTest or undoLastCalibration wrote nothing, for the user; empty after a
+  // success.
   Q_INVOKABLE QString failure() const;
+  // Whether the constants a calibration replaced in that slot are kept for writing back.
+  Q_INVOKABLE bool canUndo(int scaleNumber);
+  // The same for a scale by its name in the scale list.
+  Q_INVOKABLE bool canUndoScale(const QString& scaleName);
+  // When the calibration that replaced them was written, "dd.MM.yyyy hh:mm"; empty if none.
+  Q_INVOKABLE QString keptSince(const QString& scaleName);
+  // Writes the kept constants back into the tester's current scale, once; false (record
+  // kept, failure() says why) when there are none for it or the tester did not take them.
+  Q_INVOKABLE bool undoLastCalibration();
   Q_INVOKABLE void clearTests();
   Q_INVOKABLE Device* getDevice();
   Q_INVOKABLE void setDevice(Device* device);
@@ -38,10 +57,21 @@ public:
 
 private:
   static std::optional<double> readReference(const QString& text);
+  static QString twoTestsNeeded();
   bool fail(const QString& reason);
+  // Why no fit can be tried yet, before the tester is asked anything.
+  std::optional<QString> refusalBeforeFit() const;
+  // The one fit that preview shows and endTest writes, for the tester's current scale.
+  std::optional<ScaleConstants> fitFor(std::optional<qint16> scaleNumber, QString* why);
+  QSettings* settings();
+  void keep(int slot, const Scale& before);
+  bool writeBackKept();
 
   Device* m_device = nullptr;
   QString m_failure;
+  QSettings* m_settings = nullptr;
+  // The scale the last preview was made for; endTest refuses when the tester moved on.
+  std::optional<qint16> m_previewedScale;
   QList<double> m_meanFrequencies;
   QList<double> m_referenceHardnesses;
 };

@@ -1,5 +1,7 @@
 #include "models/hardnesstext.h"
 
+#include <cmath>
+
 namespace HardnessText {
 
 QString ofMeasurement(double hardness) {
@@ -15,6 +17,15 @@ QString ofAverage(double mean) {
 
 QString ofDeviation(double deviation) {
   return QString::number(deviation, 'f', 2);
+}
+
+QString ofDifference(double difference) {
+  const int decimals = std::abs(difference) < 100.0 ? 1 : 0;
+  const QString text = QString::number(std::abs(difference), 'f', decimals);
+  // "-0.0" or "+0.0" would suggest a direction that is not there.
+  if (text.toDouble() == 0.0)
+    return QString::number(0.0, 'f', decimals);
+  return (difference < 0.0 ? QStringLiteral("-") : QStringLiteral("+")) + text;
 }
 
 QString ofNumber(double value) {

@@ -17,6 +17,10 @@ QString ofAverage(double mean);
 // A spread of hardness (standard deviation): two decimals.
 QString ofDeviation(double deviation);
 
+// A difference of hardness (a fit against a reference): signed, one decimal below 100 in
+// size, none from 100 on, as the readings it compares; "0.0" when it rounds to nothing.
+QString ofDifference(double difference);
+
 // A number as a setting or a typed limit keeps it: "." as decimal point, no needless digits.
 QString ofNumber(double value);
 

@@ -33,6 +33,38 @@
         <translation>The block&apos;s hardness is not a number.
 Enter one, for example 45.5.</translation>
     </message>
+    <message>
+        <source>Наибольшая разница: %1    R²: %2</source>
+        <translation>Largest difference: %1    R²: %2</translation>
+    </message>
+    <message>
+        <source>Коэффициенты, которые были до
+последней калибровки, восстановлены.</source>
+        <translation>The constants from before the
+last calibration are restored.</translation>
+    </message>
+    <message>
+        <source>ОТМЕНИТЬ ПОСЛЕДНЮЮ КАЛИБРОВКУ</source>
+        <translation>UNDO LAST CALIBRATION</translation>
+    </message>
+    <message>
+        <source>Мера</source>
+        <translation>Block</translation>
+    </message>
+    <message>
+        <source>По новым</source>
+        <translation>New fit</translation>
+    </message>
+    <message>
+        <source>Разница</source>
+        <translation>Difference</translation>
+    </message>
+    <message>
+        <source>Вернуть в прибор коэффициенты, которые
+были до калибровки %1?</source>
+        <translation>Write back the constants the tester
+had before the calibration of %1?</translation>
+    </message>
 </context>
 <context>
     <name>Calibration</name>
@@ -62,6 +94,40 @@ is unknown to the program.</translation>
         <source>Калибровка не выполнена: прибор не принял
 коэффициенты.</source>
         <translation>Calibration failed: the tester did not take
+the constants.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: текущая шкала прибора
+изменилась после проверки. Ничего не записано.</source>
+        <translation>Calibration failed: the tester&apos;s current
+scale changed after the check. Nothing written.</translation>
+    </message>
+    <message>
+        <source>Нет сохраненных коэффициентов для текущей шкалы.</source>
+        <translation>No kept constants for the current scale.</translation>
+    </message>
+    <message>
+        <source>Отмена не выполнена: прибор не сообщил
+текущую шкалу. Ничего не записано.</source>
+        <translation>Undo failed: the tester did not report
+its current scale. Nothing written.</translation>
+    </message>
+    <message>
+        <source>Отмена не выполнена: сохраненные коэффициенты
+относятся к другой шкале. Ничего не записано.</source>
+        <translation>Undo failed: the kept constants belong
+to another scale. Nothing written.</translation>
+    </message>
+    <message>
+        <source>Отмена не выполнена: шкала не прочитана
+из прибора. Ничего не записано.</source>
+        <translation>Undo failed: the scale was not read
+from the tester. Nothing written.</translation>
+    </message>
+    <message>
+        <source>Отмена не выполнена: прибор не принял
+коэффициенты.</source>
+        <translation>Undo failed: the tester did not accept
 the constants.</translation>
     </message>
 </context>

@@ -206,6 +206,42 @@ int main(int argc, char** argv) {
   measure(sim, 4);
   ok = shoot(host, {"appWindow"}, file("calibration")) && ok;
 
+  // The confirmation with its table: two more blocks, then the question; cancel writes nothing.
+  QObject* hardness = host.find(QStringLiteral("hardnessDialog"));
+  QObject* calibList = host.find(QStringLiteral("rightPanel2"));
+  auto closeTest = [&](const char* reference) {
+    hardness->setProperty("text", QString::fromUtf8(reference));
+    QMetaObject::invokeMethod(hardness, "accept");
+  };
+  if (hardness && calibList) {
+    closeTest("30,0");
+    // A block the current constants read near 55 (above their MAX they read ERR).
+    double hard = 400.0;
+    while (hard < 1200.0 && !(sim.hardnessFor(hard) > 0.0 && sim.hardnessFor(hard) <= 55.0))
+      hard += 1.0;
+    for (int shot = 0; shot < 5; ++shot) {
+      sim.measure(hard + shot - 2);
+      QTest::qWait(150);
+    }
+    closeTest("55,0");
+    QMetaObject::invokeMethod(calibList, "askToFinish");
+    auto* confirm = qobject_cast<QQuickWindow*>(host.find(QStringLiteral("finishDialog")));
+    ok = confirm && shoot(host, {"appWindow"}, file("calibration-confirm"), confirm) && ok;
+    if (confirm)
+      QMetaObject::invokeMethod(confirm, "cancel");
+    // The undo question as it reads with a date (nothing is kept in this run).
+    auto* undo = qobject_cast<QQuickWindow*>(host.find(QStringLiteral("undoDialog")));
+    if (undo) {
+      undo->setProperty("keptSince", QStringLiteral("09.12.2026 03:58"));
+      undo->setVisible(true);
+      ok = shoot(host, {"appWindow"}, file("calibration-undo"), undo) && ok;
+      undo->setVisible(false);
+    }
+    ok = undo && ok;
+  } else {
+    ok = false;
+  }
+
   host.window("warningDialog")->setVisible(true);
   ok = shoot(host, {"appWindow", "warningDialog"}, file("warning")) && ok;
   // The same box as it reads when the port is there but not the user's (the text it binds).

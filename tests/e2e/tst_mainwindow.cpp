@@ -59,6 +59,7 @@ private slots:
   void settingsStartFromTheComputersClockWhenTheTesterGivesNoTime();
   void escapeClosesTheSettingsAlsoAfterAScaleFieldHadTheFocus();
   void calibrationWritesTheFittedConstantsToTheTester();
+  void calibrationIsConfirmedOnItsTableAndCanBeUndoneOnce();
   void savedWorkbookReadsBackExactlyInOpenpyxlInTheUsersLocale();
   void withoutATesterTheWindowWarnsAndKeepsItsPlaceholder();
 
@@ -333,6 +334,57 @@ void MainWindowEndToEnd::calibrationWritesTheFittedConstantsToTheTester() {
   QVERIFY(!main->property("calibMode").toBool());
   QVERIFY(host.find("rightPanel")->property("visible").toBool());
   QCOMPARE(host.find("graph")->property("chartModel").value<QObject*>(), device->measures());
+}
+
+void MainWindowEndToEnd::calibrationIsConfirmedOnItsTableAndCanBeUndoneOnce() {
+  QObject* menu = host.find("mainMenu");
+  QQuickWindow* main = host.window("appWindow");
+  sim.setCurrentScale(0);
+  const TesterSimulator::ScaleSlot old = sim.scaleSlot(0);
+  QVERIFY(QMetaObject::invokeMethod(menu, "calibButtonClicked"));
+  QVERIFY(main->property("calibMode").toBool());
+  QObject* panel = host.find("rightPanel2");
+  QObject* confirm = host.find("finishDialog");
+  auto* calibration = qobject_cast<Calibration*>(host.find("calibration"));
+  QVERIFY(panel && confirm && calibration);
+  QVERIFY(!panel->property("undoAvailable").toBool());
+  MeasurementModel* series = device->calibMeasures();
+  measureSeries({4100.0, 4120.0});
+  calibration->addTest(series, QStringLiteral("60"));
+  measureSeries({5300.0, 5320.0});
+  calibration->addTest(series, QStringLiteral("40"));
+
+  // The table comes first; cancelling it writes nothing and the run goes on.
+  sim.clearReceived();
+  QVERIFY(QMetaObject::invokeMethod(panel, "askToFinish"));
+  QVERIFY(confirm->property("visible").toBool());
+  QCOMPARE(panel->property("fitPreview").toMap().value("rows").toList().size(), 2);
+  QVERIFY(QMetaObject::invokeMethod(confirm, "cancel"));
+  QTest::qWait(200);
+  QVERIFY(!sim.received().contains("setconst"));
+  QCOMPARE(sim.scaleSlot(0).a, old.a);
+  QCOMPARE(calibration->testCount(), 2);
+  QVERIFY(main->property("calibMode").toBool());
+
+  QVERIFY(QMetaObject::invokeMethod(panel, "askToFinish"));
+  QVERIFY(QMetaObject::invokeMethod(confirm, "accept"));
+  QVERIFY(sim.received().contains("setconst\n"));
+  QVERIFY(!main->property("calibMode").toBool());
+  QVERIFY(sim.scaleSlot(0).a != old.a);
+
+  // Back on HRC the old constants are offered, once.
+  QVERIFY(QMetaObject::invokeMethod(menu, "calibButtonClicked"));
+  QVERIFY(panel->property("undoAvailable").toBool());
+  QVERIFY(QMetaObject::invokeMethod(panel, "undoLastCalibration"));
+  QCOMPARE(sim.scaleSlot(0).a, old.a);
+  QCOMPARE(sim.scaleSlot(0).b, old.b);
+  QCOMPARE(sim.scaleSlot(0).points, old.points);
+  QVERIFY(!panel->property("undoAvailable").toBool());
+  QObject* result = host.find("undoResultDialog");
+  QVERIFY(result && result->property("visible").toBool());
+  QVERIFY(QMetaObject::invokeMethod(result, "accept"));
+  QVERIFY(QMetaObject::invokeMethod(menu, "calibButtonClicked"));
+  QVERIFY(!main->property("calibMode").toBool());
 }
 
 void MainWindowEndToEnd::savedWorkbookReadsBackExactlyInOpenpyxlInTheUsersLocale() {

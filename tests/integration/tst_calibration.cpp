@@ -233,6 +233,122 @@ private slots:
     QCOMPARE(device->scales()->scale(0)->a(), 220.5);
   }
 
+  void previewShowsEachTestAgainstTheFitWithoutWriting() {
+    // Three blocks off a line: the fit is 135 - 0.105 f, giving 61.5, 51.0 and 40.5.
+    connectOnScale(0);
+    addTest({700}, "62");
+    addTest({800}, "50");
+    addTest({900}, "41");
+    const QVariantMap preview = calibration->preview();
+    QVERIFY(preview.value("ok").toBool());
+    QCOMPARE(preview.value("a").toDouble(), 135.0);
+    const QVariantList rows = preview.value("rows").toList();
+    QCOMPARE(rows.size(), 3);
+    const double fitted[] = {61.5, 51.0, 40.5};
+    const double references[] = {62, 50, 41};
+    for (int i = 0; i < 3; ++i) {
+      const QVariantMap row = rows[i].toMap();
+      QCOMPARE(row.value("reference").toDouble(), references[i]);
+      QVERIFY(std::abs(row.value("fitted").toDouble() - fitted[i]) < 1e-9);
+      QVERIFY(std::abs(row.value("difference").toDouble() - (fitted[i] - references[i])) < 1e-9);
+    }
+    QCOMPARE(rows[0].toMap().value("differenceText").toString(), QStringLiteral("-0.5"));
+    QCOMPARE(rows[1].toMap().value("differenceText").toString(), QStringLiteral("+1.0"));
+    QVERIFY(std::abs(preview.value("maxDifference").toDouble() - 1.0) < 1e-9);
+    // Residuals 0.5, 1, 0.5; the references spread 11, 1, 10 about their mean of 51.
+    QVERIFY(std::abs(preview.value("rSquared").toDouble() - (1.0 - 1.5 / 222.0)) < 1e-12);
+    QCOMPARE(preview.value("rSquaredText").toString(), QStringLiteral("0.9932"));
+    // Nothing went to the tester but the question for its current scale, and the tests stay.
+    QCOMPARE(sim().received(), QByteArray("getscale\n"));
+    QCOMPARE(calibration->testCount(), 3);
+    QVERIFY(calibration->endTest());
+    QCOMPARE(sim().scaleSlot(0).a, 135.0);
+  }
+
+  void previewOfAnExponentialReadsTheHardnessAsTheTesterWouldShowIt() {
+    // ln H = ln 400 - f / 100 exactly, except the middle block: 300 instead of 400 e^-1.
+    connectOnScale(2);
+    addTest({600}, QLocale().toString(400.0, 'f', 10));
+    addTest({700}, "300");
+    addTest({800}, QLocale().toString(400.0 * std::exp(-2.0), 'f', 10));
+    const QVariantMap preview = calibration->preview();
+    QVERIFY(preview.value("ok").toBool());
+    // By hand: the logarithms' fit and its hardness at each frequency.
+    const double y[] = {std::log(400.0), std::log(300.0), std::log(400.0) - 2.0};
+    const double my = (y[0] + y[1] + y[2]) / 3;
+    const double slope = (-100 * (y[0] - my) + 100 * (y[2] - my)) / 20000.0;
+    const double a = std::exp(my - slope * 700);
+    const double refs[] = {400.0, 300.0, 400.0 * std::exp(-2.0)};
+    const double meanRef = (refs[0] + refs[1] + refs[2]) / 3;
+    double residuals = 0, total = 0, largest = 0;
+    const QVariantList rows = preview.value("rows").toList();
+    QCOMPARE(rows.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+      const double fitted = a * std::exp((600 + 100 * i) * slope);
+      QVERIFY(std::abs(rows[i].toMap().value("fitted").toDouble() - fitted) < 1e-9);
+      residuals += (refs[i] - fitted) * (refs[i] - fitted);
+      total += (refs[i] - meanRef) * (refs[i] - meanRef);
+      largest = std::max(largest, std::abs(fitted - refs[i]));
+    }
+    QVERIFY(std::abs(preview.value("a").toDouble() / a - 1.0) < 1e-9); // A is some 2e5
+    QVERIFY(std::abs(preview.value("b").toDouble() - 1.0 / slope) < 1e-9);
+    QVERIFY(std::abs(preview.value("maxDifference").toDouble() - largest) < 1e-9);
+    QVERIFY(std::abs(preview.value("rSquared").toDouble() - (1.0 - residuals / total)) < 1e-12);
+    QVERIFY(preview.value("rSquared").toDouble() < 1.0);
+  }
+
+  void perfectFitsHaveNoDifferenceAndRSquaredOne_data() {
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QStringList>("references");
+    QTest::newRow("straight line") << 0 << QStringList{"60", "40", "20"};
+    QTest::newRow("exponential") << 1
+                                 << QStringList{"100",
+                                                QLocale().toString(100 * std::exp(-1.0), 'f', 12),
+                                                QLocale().toString(100 * std::exp(-2.0), 'f', 12)};
+  }
+  void perfectFitsHaveNoDifferenceAndRSquaredOne() {
+    QFETCH(int, scale);
+    QFETCH(QStringList, references);
+    connectOnScale(scale);
+    for (int i = 0; i < references.size(); ++i)
+      addTest({800.0 + 100 * i}, references[i]);
+    const QVariantMap preview = calibration->preview();
+    QVERIFY(preview.value("ok").toBool());
+    QVERIFY(preview.value("maxDifference").toDouble() < 1e-9);
+    QVERIFY(std::abs(preview.value("rSquared").toDouble() - 1.0) < 1e-12);
+    QCOMPARE(preview.value("rSquaredText").toString(), QStringLiteral("1.0000"));
+    QCOMPARE(preview.value("rows").toList().value(1).toMap().value("differenceText").toString(),
+             QStringLiteral("0.0"));
+  }
+
+  void previewThatCannotFitSaysWhyAndKeepsTheTests() {
+    connectOnScale(0);
+    QVERIFY(!calibration->preview().value("ok").toBool());
+    addTest({800}, "60");
+    const QVariantMap preview = calibration->preview();
+    QVERIFY(!preview.value("ok").toBool());
+    QVERIFY(preview.value("failure").toString().contains(QStringLiteral("двух тестов")));
+    QVERIFY(preview.value("rows").toList().isEmpty());
+    QCOMPARE(calibration->testCount(), 1); // the user may still add a block
+    addTest({900}, "40");
+    QVERIFY(calibration->preview().value("ok").toBool());
+    QVERIFY(!sim().received().contains("setconst"));
+  }
+
+  void scaleChangedAfterThePreviewIsRefused() {
+    connectOnScale(0);
+    const TesterSimulator::ScaleSlot hb = sim().scaleSlot(1);
+    addTest({800}, "60");
+    addTest({900}, "40");
+    QVERIFY(calibration->preview().value("ok").toBool());
+    sim().setCurrentScale(1); // switched on the tester's keys meanwhile
+    sim().clearReceived();
+    QVERIFY(!calibration->endTest());
+    QVERIFY(calibration->failure().contains(QStringLiteral("изменилась")));
+    QVERIFY(!sim().received().contains("setconst"));
+    QCOMPARE(sim().scaleSlot(1).a, hb.a);
+  }
+
   void endWithoutTestsTouchesNothing() {
     connectOnScale(0);
     QVERIFY(!calibration->endTest());

@@ -31,14 +31,43 @@ Item {
         property int clearCount: 0
         property int endCount: 0
         property bool fitSucceeds: true
+        property bool previewSucceeds: true
         property string failureText: "Калибровка не выполнена: причина"
+        property var keptScales: []
+        property int undoCount: 0
+        property bool undoSucceeds: true
+
+        // Two tests against a fit: what Calibration gives, texts included.
+        function preview() {
+            if (!previewSucceeds)
+                return { ok: false, failure: "Калибровка не выполнена: нужно не менее", rows: [] }
+            return { ok: true, maxDifference: 1.5, maxDifferenceText: "1.5",
+                     rSquared: 0.9876, rSquaredText: "0.9876",
+                     rows: [{ referenceText: "30.0", fittedText: "31.5", differenceText: "+1.5" },
+                            { referenceText: "60.0", fittedText: "59.0", differenceText: "-1.0" }] }
+        }
+
+        function canUndoScale(name) {
+            return keptScales.indexOf(name) >= 0
+        }
+
+        function keptSince(name) {
+            return canUndoScale(name) ? "01.05.2024 09:30" : ""
+        }
+
+        function undoLastCalibration() {
+            undoCount += 1
+            if (undoSucceeds)
+                keptScales = []
+            return undoSucceeds
+        }
 
         function isReadableReference(text) {
             return /^\s*[0-9]+([.,][0-9]+)?\s*$/.test(text)
         }
 
         function failure() {
-            return fitSucceeds ? "" : failureText
+            return fitSucceeds && undoSucceeds ? "" : failureText
         }
 
         function addTest(model, text) {
@@ -83,6 +112,9 @@ Item {
         property var finishDialog
         property var failedDialog
         property var referenceDialog
+        property var undoButton
+        property var undoDialog
+        property var undoResultDialog
 
         function initTestCase() {
             testLog = findChild(panel, "testLog")
@@ -91,6 +123,10 @@ Item {
             failedDialog = findChild(panel, "calibrationFailedDialog")
             referenceDialog = findChild(panel, "referenceRefusedDialog")
             verify(testLog && hardnessDialog && finishDialog && failedDialog && referenceDialog)
+            undoButton = findChild(panel, "undoCalibrationButton")
+            undoDialog = findChild(panel, "undoDialog")
+            undoResultDialog = findChild(panel, "undoResultDialog")
+            verify(undoButton && undoDialog && undoResultDialog)
         }
 
         function init() {
@@ -98,6 +134,10 @@ Item {
             panel.comboBox.currentIndex = 0
             panel.clearTests()
             calibration.fitSucceeds = true
+            calibration.previewSucceeds = true
+            calibration.keptScales = []
+            calibration.undoCount = 0
+            calibration.undoSucceeds = true
             calibration.clearCount = 0
             calibration.endCount = 0
             hardnessDialog.text = ""
@@ -250,6 +290,81 @@ Item {
             compare(measurements.count, 1)
             compare(calibration.endCount, 0)
             compare(calibEndSpy.count, 0)
+        }
+
+        function test_confirmationShowsEveryTestAgainstTheFitBeforeWriting() {
+            closeTest(5, "30")
+            closeTest(5, "60")
+            mouseClick(findChild(panel, "finishCalibrationButton"))
+            verify(finishDialog.visible)
+            compare(calibration.endCount, 0, "nothing is written before OK")
+            var rows = findChild(finishDialog, "previewRows")
+            compare(rows.count, 2)
+            compare(panel.previewRowText(panel.fitPreview.rows[1]), ["60.0", "59.0", "-1.0"])
+            compare(findChild(finishDialog, "previewSummary").text,
+                    "Наибольшая разница: 1.5    R²: 0.9876")
+            finishDialog.accept()
+            compare(calibration.endCount, 1)
+            compare(calibEndSpy.count, 1)
+        }
+
+        function test_cancelledConfirmationKeepsTheTestsForMore() {
+            closeTest(5, "30")
+            closeTest(5, "60")
+            mouseClick(findChild(panel, "finishCalibrationButton"))
+            finishDialog.cancel()
+            compare(calibration.endCount, 0)
+            compare(calibration.clearCount, 0)
+            compare(calibration.references, ["30", "60"])
+            closeTest(5, "45")
+            compare(panel.testNumber, 4, "the run goes on")
+        }
+
+        function test_fitThatCannotBeMadeSaysWhyAndTheRunGoesOn() {
+            calibration.previewSucceeds = false
+            closeTest(5, "30")
+            mouseClick(findChild(panel, "finishCalibrationButton"))
+            verify(!finishDialog.visible, "no table without a fit")
+            verify(failedDialog.visible)
+            compare(failedDialog.text, "Калибровка не выполнена: нужно не менее")
+            failedDialog.accept()
+            compare(calibration.endCount, 0)
+            compare(calibEndSpy.count, 0, "the user may add another block")
+            compare(calibration.references, ["30"])
+        }
+
+        function test_undoIsOfferedOnlyForAScaleWithKeptConstantsAndOnlyOnce() {
+            verify(!undoButton.enabled)
+            calibration.keptScales = ["HB"]
+            panel.comboBox.currentIndex = 1
+            verify(undoButton.enabled)
+            panel.comboBox.currentIndex = 2
+            verify(!undoButton.enabled, "HV has nothing kept")
+            panel.comboBox.currentIndex = 1
+
+            mouseClick(undoButton)
+            verify(undoDialog.visible)
+            verify(undoDialog.text.indexOf("01.05.2024 09:30") >= 0, "the date of what is undone")
+            undoDialog.cancel()
+            compare(calibration.undoCount, 0)
+            mouseClick(undoButton)
+            undoDialog.accept()
+            compare(calibration.undoCount, 1)
+            verify(undoResultDialog.visible)
+            undoResultDialog.accept()
+            verify(!undoButton.enabled, "the record is gone")
+        }
+
+        function test_failedUndoShowsTheReasonAndStaysOffered() {
+            calibration.keptScales = ["HRC"]
+            calibration.undoSucceeds = false
+            panel.refreshUndo()
+            mouseClick(undoButton)
+            undoDialog.accept()
+            verify(undoResultDialog.visible)
+            compare(undoResultDialog.text, calibration.failureText)
+            undoResultDialog.accept()
+            verify(undoButton.enabled)
         }
     }
 }
