@@ -31,7 +31,7 @@ QString pdfText(const QString& fileName) {
 
 } // namespace
 
-class InspectionEndToEnd : public QObject {
+class StatisticsReportEndToEnd : public QObject {
   Q_OBJECT
 
 private slots:
@@ -62,7 +62,7 @@ private:
   ToleranceLimits* limits = nullptr;
 };
 
-void InspectionEndToEnd::initTestCase() {
+void StatisticsReportEndToEnd::initTestCase() {
   QVERIFY(sim.start());
   sim.seedMemory(Rows);
   qputenv("BRENMO_TESTER_PORT", sim.portName().toLocal8Bit());
@@ -78,12 +78,12 @@ void InspectionEndToEnd::initTestCase() {
   QVERIFY(limits);
 }
 
-void InspectionEndToEnd::cleanup() {
+void StatisticsReportEndToEnd::cleanup() {
   const QStringList warnings = host.warnings();
   QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
 }
 
-QHash<int, bool> InspectionEndToEnd::shownMarks() const {
+QHash<int, bool> StatisticsReportEndToEnd::shownMarks() const {
   // Delegates belong to the list's items, not to its objects: walk the visual tree.
   QList<QQuickItem*> items{qobject_cast<QQuickItem*>(host.find(QStringLiteral("list")))};
   QHash<int, bool> marks;
@@ -96,7 +96,7 @@ QHash<int, bool> InspectionEndToEnd::shownMarks() const {
   return marks;
 }
 
-QString InspectionEndToEnd::busiestScale() const {
+QString StatisticsReportEndToEnd::busiestScale() const {
   QHash<QString, int> rows;
   for (int row = 0; row < table->rowCount(); ++row)
     ++rows[table->scale(row)];
@@ -108,7 +108,7 @@ QString InspectionEndToEnd::busiestScale() const {
   return busiest;
 }
 
-double InspectionEndToEnd::medianHardness(const QString& scale) const {
+double StatisticsReportEndToEnd::medianHardness(const QString& scale) const {
   QList<double> values;
   for (int row = 0; row < table->rowCount(); ++row) {
     if (table->scale(row) == scale)
@@ -118,7 +118,7 @@ double InspectionEndToEnd::medianHardness(const QString& scale) const {
   return values[values.size() / 2];
 }
 
-void InspectionEndToEnd::theAverageBoxOpensTheFiguresOfTheShownRows() {
+void StatisticsReportEndToEnd::theAverageBoxOpensTheFiguresOfTheShownRows() {
   auto* box = qobject_cast<QQuickItem*>(host.find(QStringLiteral("averageBox")));
   QVERIFY(box);
   QQuickWindow* main = host.window("appWindow");
@@ -151,7 +151,7 @@ void InspectionEndToEnd::theAverageBoxOpensTheFiguresOfTheShownRows() {
   QVERIFY(!panel()->isVisible());
 }
 
-void InspectionEndToEnd::limitsSetInThePanelMarkRowsInTheListAndOnTheChart() {
+void StatisticsReportEndToEnd::limitsSetInThePanelMarkRowsInTheListAndOnTheChart() {
   QMetaObject::invokeMethod(host.root(), "openStatistics");
   QTRY_VERIFY(panel()->isVisible());
   // The rows mix scales: the limits are set for one of them, chosen in the panel.
@@ -200,7 +200,7 @@ void InspectionEndToEnd::limitsSetInThePanelMarkRowsInTheListAndOnTheChart() {
     QVERIFY(limits->isOutside(scale, point.y()));
 }
 
-void InspectionEndToEnd::wrongLimitsAreRefusedWithAMessageAndChangeNothing() {
+void StatisticsReportEndToEnd::wrongLimitsAreRefusedWithAMessageAndChangeNothing() {
   QMetaObject::invokeMethod(host.root(), "openStatistics");
   QTRY_VERIFY(panel()->isVisible());
   const QString scale = busiestScale();
@@ -224,7 +224,7 @@ void InspectionEndToEnd::wrongLimitsAreRefusedWithAMessageAndChangeNothing() {
   QVERIFY(QMetaObject::invokeMethod(panel(), "accept"));
 }
 
-void InspectionEndToEnd::tickedRowsAreCountedAloneAndLiveRowsFollow() {
+void StatisticsReportEndToEnd::tickedRowsAreCountedAloneAndLiveRowsFollow() {
   table->setData(table->index(0, 0), true, MeasurementModel::CheckedRole);
   table->setData(table->index(1, 0), true, MeasurementModel::CheckedRole);
   QVERIFY(statistics->selectionOnly());
@@ -247,7 +247,7 @@ void InspectionEndToEnd::tickedRowsAreCountedAloneAndLiveRowsFollow() {
   QCOMPARE(statistics->standardDeviation(), 0.0); // equal rows
 }
 
-void InspectionEndToEnd::theReportDialogWritesAPdfWithEveryShownRowAndACsv() {
+void StatisticsReportEndToEnd::theReportDialogWritesAPdfWithEveryShownRowAndACsv() {
   if (QStandardPaths::findExecutable("pdftotext").isEmpty())
     QSKIP("no pdftotext (poppler-utils)");
   for (int i = 0; i < 3; ++i)
@@ -286,5 +286,5 @@ void InspectionEndToEnd::theReportDialogWritesAPdfWithEveryShownRowAndACsv() {
   QVERIFY(!host.window("reportFailedDialog")->isVisible());
 }
 
-QTEST_MAIN(InspectionEndToEnd)
-#include "tst_inspection.moc"
+QTEST_MAIN(StatisticsReportEndToEnd)
+#include "tst_statisticsreport.moc"
