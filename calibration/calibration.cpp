@@ -227,21 +227,20 @@ bool Calibration::endTest() {
     fail(tr("Калибровка не выполнена: текущая шкала прибора\n"
             "изменилась после проверки. Ничего не записано."));
   } else if (const std::optional<ScaleConstants> fit = fitFor(scaleNumber, &why)) {
-    Scale* scale = m_device->scales()->scale(*scaleNumber);
-    const Scale before = *scale;
-    scale->setA(fit->a);
-    scale->setB(fit->b);
-    scale->setC(0.0);
-    scale->setType(fit->type);
-    scale->setPoints(static_cast<qint16>(m_meanFrequencies.size()));
-    written = m_device->setScale();
-    if (written) {
+    const Scale before = *m_device->scales()->scale(*scaleNumber);
+    Scale fitted = before;
+    fitted.setA(fit->a);
+    fitted.setB(fit->b);
+    fitted.setC(0.0);
+    fitted.setType(fit->type);
+    fitted.setPoints(static_cast<qint16>(m_meanFrequencies.size()));
+    const Device::ScaleWrite write = m_device->writeCurrentScale(&fitted, *scaleNumber);
+    // The slot read back decides, and whatever replaced the old constants can be undone.
+    if (write.changed)
       keep(*scaleNumber, before);
-    } else {
-      // The record keeps saying what the tester holds.
-      *scale = before;
-      fail(tr("Калибровка не выполнена: прибор не принял\nкоэффициенты."));
-    }
+    written = write.held;
+    if (!written)
+      fail(writeFailure(write));
   } else {
     fail(why);
   }
@@ -341,20 +340,39 @@ bool Calibration::writeBackKept() {
     m_failure = tr("Отмена не выполнена: шкала не прочитана\nиз прибора. Ничего не записано.");
     return false;
   }
-  const Scale before = *scale;
-  scale->setA(a);
-  scale->setB(b);
-  scale->setC(c);
-  scale->setType(static_cast<qint8>(type));
-  scale->setPoints(static_cast<qint16>(points));
-  if (!m_device->setScale()) {
-    *scale = before;
-    m_failure = tr("Отмена не выполнена: прибор не принял\nкоэффициенты.");
+  Scale kept = *scale;
+  kept.setA(a);
+  kept.setB(b);
+  kept.setC(c);
+  kept.setType(static_cast<qint8>(type));
+  kept.setPoints(static_cast<qint16>(points));
+  // The record goes only once the slot read back holds the kept constants.
+  const Device::ScaleWrite write = m_device->writeCurrentScale(&kept, *slot);
+  if (!write.held) {
+    m_failure = write.readBack ? tr("Отмена не выполнена: прибор не принял\nкоэффициенты.")
+                               : tr("Отмена не подтверждена: шкалу не удалось прочитать.\n"
+                                    "Сохраненные коэффициенты остаются для отмены.");
     return false;
   }
   file->remove(undoGroup(*slot));
   file->sync();
   return true;
+}
+
+QString Calibration::writeFailure(const Device::ScaleWrite& write) {
+  if (!write.slot)
+    return tr("Калибровка не выполнена: коэффициенты не отправлены.\n"
+              "Проверьте связь с прибором. Ничего не записано.");
+  if (!write.readBack)
+    return tr("Прибор не подтвердил запись, и шкалу не удалось\n"
+              "прочитать: неизвестно, какие коэффициенты в приборе.\n"
+              "Прежние сохранены для отмены калибровки.");
+  if (write.changed)
+    return tr("Калибровка не выполнена: прибор хранит не те\n"
+              "коэффициенты, что были отправлены. Прежние\n"
+              "сохранены для отмены калибровки.");
+  return tr("Калибровка не выполнена: прибор не принял\n"
+            "коэффициенты. В приборе прежние коэффициенты.");
 }
 
 bool Calibration::fail(const QString& reason) {

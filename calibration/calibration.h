@@ -7,7 +7,8 @@
 #include <QString>
 #include <QVariantMap>
 
-class Device;
+#include "device/device.h"
+
 class MeasurementModel;
 class QSettings;
 class Scale;
@@ -59,6 +60,7 @@ private:
   static std::optional<double> readReference(const QString& text);
   static QString twoTestsNeeded();
   bool fail(const QString& reason);
+  static QString writeFailure(const Device::ScaleWrite& write);
   // Why no fit can be tried yet, before the tester is asked anything.
   std::optional<QString> refusalBeforeFit() const;
   // The one fit that preview shows and endTest writes, for the tester's current scale.

@@ -1,5 +1,7 @@
 #include "device/device.h"
 
+#include <algorithm>
+
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -99,7 +101,8 @@ bool Device::autoConnect() {
 }
 
 bool Device::isDeviceOpen() {
-  return isOpen();
+  // While the search asks who answers on a port, nobody is connected yet.
+  return isOpen() && !m_probing;
 }
 
 bool Device::isBusy() {
@@ -123,6 +126,8 @@ bool Device::open(OpenMode mode) {
   }
   m_readErrors = 0;
   m_inFlight = false;
+  m_owedShapes = 0;     // a new line owes nothing
+  m_lookTimer->start(); // also watches that the port stays listed
   emit connectedChanged();
   // Let the tester settle; what it sends meanwhile waits in the buffer.
   responseTimer->start(SettlePauseMs);
@@ -158,25 +163,85 @@ void Device::loseTester() {
     m_heldLines.append(readLine());
   close();
   m_inFlight = false;
-  m_lookingForTester = true;
-  m_lookTimer->start();
+  // A tester lost while the search was still asking who it is was never found.
+  startSearch(m_search == Search::FirstFind ? Search::FirstFind : Search::AfterLoss);
   emit connectedChanged();
   scheduleHeldLines();
 }
 
+bool Device::portListed() const {
+  const QList<PortDiscovery::PortDescription> ports = PortDiscovery::availablePorts();
+  return std::any_of(
+      ports.begin(), ports.end(), [this](const PortDiscovery::PortDescription& port) {
+        return port.name == lastPortName;
+      });
+}
+
+void Device::startSearch(Search kind) {
+  m_search = kind;
+  m_lookTimer->start();
+}
+
+void Device::stopSearch() {
+  m_search = Search::None;
+  if (!isOpen())
+    m_lookTimer->stop();
+}
+
 void Device::lookForTester() {
-  if (isOpen() || !m_lookingForTester) {
+  if (isOpen()) {
+    // A hung-up line reads as end of file, which Qt reports by whatever error number was
+    // left over: a lost port may go unreported. One gone from the system's list is gone.
+    if (!m_waiting && !m_probing && !portListed())
+      loseTester();
+    return;
+  }
+  if (m_search == Search::None) {
     m_lookTimer->stop();
     return;
   }
   if (m_waiting || PortDiscovery::chooseTesterPort(PortDiscovery::availablePorts()).isEmpty())
     return;
-  if (!open(QIODevice::ReadWrite))
+  {
+    const QScopedValueRollback<bool> probing(m_probing, true);
+    if (!open(QIODevice::ReadWrite))
+      return;
+    if (m_search == Search::AfterLoss) {
+      checkReturningTester();
+      return;
+    }
+  }
+  // Found after a start that found none: the interface connects as its button does.
+  qDebug() << "Port found";
+  stopSearch();
+  enableReception();
+  emit connectedChanged();
+  emit testerFound();
+}
+
+void Device::checkReturningTester() {
+  // Whatever appears under the port's name may be another instrument: ask first.
+  const QString identity = askIdentity();
+  m_probing = false;
+  if (identity.isEmpty()) {
+    qDebug() << "Nobody answered on the port";
+    disableReception();
+    close(); // the search goes on
     return;
-  m_lookingForTester = false;
-  m_lookTimer->stop();
-  qDebug() << "Port back";
+  }
+  stopSearch();
+  // An identity never asked (the interface asks it on every connection) cannot differ.
+  if (m_testerIdentity.isEmpty() || identity == m_testerIdentity) {
+    qDebug() << "Port back";
+    resumeReception();
+    emit connectedChanged();
+    return;
+  }
+  qDebug() << "Another tester:" << identity;
+  m_otherTester = true;
   resumeReception();
+  emit connectedChanged();
+  emit otherTesterConnected(identity);
 }
 
 void Device::resumeReception() {
@@ -292,6 +357,9 @@ QByteArray Device::waitForLine(bool* ok, const ReplyTest& isReply) {
   }
   responseTimer->stop();
   timedOut = false;
+  // The reply may still come, and must not be taken for the next request's.
+  m_owedShapes |= m_requestShape;
+  qDebug() << "No reply in time";
   return QByteArray();
 }
 
@@ -314,8 +382,56 @@ bool Device::beginCommand(const QByteArray& request) {
   if (!isOpen() || m_waiting)
     return false;
   disableReception();
+  if (sendRequest(request))
+    return true;
+  enableReception();
+  return false;
+}
+
+bool Device::sendRequest(const QByteArray& request) {
+  if (!getInStep())
+    return false;
   clearBuffers();
+  m_requestShape = shapeOf(request);
   writeBytes(request);
+  return true;
+}
+
+Device::ReplyShape Device::shapeOf(const QByteArray& request) {
+  if (request == "gettime\n")
+    return ClockShape;
+  if (request == "getscale\n" || request.startsWith("setscale "))
+    return ScaleRecordShape;
+  return OtherShape;
+}
+
+bool Device::getInStep() {
+  if (m_owedShapes == 0)
+    return true;
+  // The clock and the scale record are the two replies with a shape of their own; the one
+  // that nothing owed shares tells the late lines from the answer to this request.
+  if ((m_owedShapes & ClockShape) && (m_owedShapes & ScaleRecordShape)) {
+    // Both are owed: let the late lines come and go first, then ask for the clock.
+    qDebug() << "Waiting for late replies";
+    waitForLine(nullptr, [](const QByteArray&) { return false; });
+    m_owedShapes &= ~ClockShape;
+  }
+  const bool askClock = !(m_owedShapes & ClockShape);
+  const QByteArray request = askClock ? QByteArray("gettime\n") : QByteArray("getscale\n");
+  qDebug() << "Getting back in step with" << request;
+  clearBuffers();
+  m_requestShape = shapeOf(request);
+  writeBytes(request);
+  bool answered = false;
+  waitForLine(&answered, [askClock](const QByteArray& line) {
+    if (askClock)
+      return LineFormat::parseClockReply(line).isValid();
+    const std::optional<LineFormat::ScaleRecord> record = LineFormat::parseScaleRecord(line);
+    return record && record->numberRead;
+  });
+  if (!answered)
+    return false; // still out of step; nothing more is sent for this command
+  m_owedShapes = 0;
   return true;
 }
 
@@ -343,8 +459,11 @@ bool Device::answerPrompts(const QList<PromptAnswer>& dialogue, int* answered) {
   if (answered)
     *answered = 0;
   for (const PromptAnswer& step : dialogue) {
-    if (waitForLine() != step.prompt)
+    if (waitForLine() != step.prompt) {
+      // Left half-way, the tester may still answer what it got.
+      m_owedShapes |= OtherShape;
       return false;
+    }
     writeBytes(step.answer + '\n');
     if (answered)
       ++*answered;
@@ -425,6 +544,12 @@ void Device::handleHeldLines() {
 }
 
 void Device::handleLine(const QByteArray& line) {
+  // Another tester's measurements stay in its memory until the user connects to it; they do
+  // not belong to this table.
+  if (m_otherTester) {
+    qDebug() << "Not taken from another tester:" << line;
+    return;
+  }
   if (m_calibMode)
     takeCalibrationLine(line);
   else
@@ -432,11 +557,11 @@ void Device::handleLine(const QByteArray& line) {
 }
 
 void Device::updateMeasures() {
-  takeLiveLine(readLine());
+  handleLine(readLine());
 }
 
 void Device::updateCalibMeasures() {
-  takeCalibrationLine(readLine());
+  handleLine(readLine());
 }
 
 void Device::takeLiveLine(const QByteArray& line) {

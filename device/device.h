@@ -14,6 +14,7 @@
 #include "device/lineformat.h"
 
 class MeasurementModel;
+class Scale;
 class ScaleModel;
 class QSettings;
 class QTimer;
@@ -80,12 +81,33 @@ public:
   // currentScaleNumber() says 0).
   std::optional<qint16> readCurrentScale() { return queryCurrentScale(); }
 
+  // What a write of constants left in the tester, as the slot read back afterwards shows.
+  struct ScaleWrite {
+    std::optional<qint16> slot; // the current scale written to; nothing: nothing was sent
+    bool held = false;          // the slot holds exactly what was sent
+    bool readBack = false;      // the slot could be read back at all
+    bool changed = false;       // the slot holds something else than before (or is unknown)
+  };
+  // Writes values (none: the row's own) into the tester's current scale with the constants
+  // dialogue, then reads the slot back; the read-back, not the tester's " OK", decides. The
+  // slot's row is set to what was read back, or marked unread when nothing could be read.
+  // Nothing is sent when the current scale is not slot (if given) or its row was not read.
+  // Reception stays off.
+  ScaleWrite writeCurrentScale(const Scale* newValues = nullptr,
+                               std::optional<qint16> slot = std::nullopt);
+
 signals:
   void deniedPortNameChanged();
   void beginDataChange();
   void dataChanged();
   void lineReady();
   void connectedChanged();
+  // The search found a tester after a start (or a connect) that found none; the port is open
+  // and reception on, the memory not read.
+  void testerFound();
+  // After an unplug, a tester with another identity answered on the port; its lines are not
+  // taken until the user connects to it.
+  void otherTesterConnected(const QString& identity);
 
 public slots:
   QStringList availablePorts();
@@ -175,6 +197,25 @@ private:
   // Port lost: closed at once, looked for again every LookForTesterIntervalMs.
   void loseTester();
   void resumeReception();
+  enum class Search { None, FirstFind, AfterLoss };
+  void startSearch(Search kind);
+  bool portListed() const;
+  void stopSearch();
+  // After the search opened the port: is it the tester the table came from?
+  void checkReturningTester();
+  // The identity line, decoded; empty when none came in time.
+  QString askIdentity();
+
+  // Whether lines may still come for a request that timed out or a dialogue left half-way.
+  // Replies are told apart by shape, so which shapes are owed decides how to get back in step.
+  enum ReplyShape { ClockShape = 1, ScaleRecordShape = 2, OtherShape = 4 };
+  static ReplyShape shapeOf(const QByteArray& request);
+  // Before the next request: asks for a reply of a shape nothing owed has and drops every
+  // line before it (the tester's own lines are kept). False when that reply did not come.
+  bool getInStep();
+  // Writes a request once the link is in step; false (nothing written) when it is not.
+  bool sendRequest(const QByteArray& request);
+  void storeSlotRecord(int row, const LineFormat::ScaleRecord& record);
 
   void scheduleHeldLines();
   void handleHeldLines();
@@ -196,8 +237,13 @@ private:
   bool m_calibMode = false; // the calibration route is in force
   bool m_receiving = false; // lines go to a handler (reception normal or calibration)
   bool m_heldScheduled = false;
-  bool m_inFlight = false;         // a line had begun before the request: it is not the reply
-  bool m_lookingForTester = false; // the tester was lost and is looked for
+  bool m_inFlight = false; // a line had begun before the request: it is not the reply
+  Search m_search = Search::None;
+  bool m_probing = false;                 // the search opened a port and asks who is there
+  bool m_otherTester = false;             // another tester came back on the port: its lines wait
+  QString m_testerIdentity;               // the identity of the tester last connected
+  int m_owedShapes = 0;                   // ReplyShape bits of replies that may still come
+  ReplyShape m_requestShape = OtherShape; // of the request last written
   int m_readErrors = 0;
   QElapsedTimer m_lastReadError;
   QTimer* m_lookTimer = nullptr;

@@ -32,10 +32,15 @@ bool Device::connect(QString portName) {
   Q_UNUSED(portName) // the tester's port is found by its USB identifiers
   if (m_waiting)
     return false;
-  if (!open(QIODevice::ReadWrite))
+  if (!open(QIODevice::ReadWrite)) {
+    // Plugged in later, the tester is found without a click; one that was lost keeps being
+    // looked for as the tester the table came from.
+    if (m_search == Search::None)
+      startSearch(Search::FirstFind);
     return false;
-  m_lookingForTester = false;
-  m_lookTimer->stop();
+  }
+  stopSearch();
+  m_otherTester = false; // the user chose this tester
   if (!readMemory())
     return false;
   enableReception();
@@ -80,9 +85,23 @@ bool Device::readMemory() {
 QString Device::id() {
   if (!beginCommand("getid\n"))
     return QString();
-  const QString identity = LineFormat::decode(waitForLine());
+  bool answered = false;
+  const QByteArray line = waitForLine(&answered);
   enableReception();
+  const QString identity = LineFormat::decode(line);
+  // The tester the table comes from, for telling it from another one after an unplug.
+  if (answered && !identity.trimmed().isEmpty() && !m_otherTester && !m_probing)
+    m_testerIdentity = identity.trimmed();
   return identity;
+}
+
+QString Device::askIdentity() {
+  if (!beginCommand("getid\n"))
+    return QString();
+  bool answered = false;
+  const QByteArray line = waitForLine(&answered);
+  enableReception();
+  return answered ? LineFormat::decode(line).trimmed() : QString();
 }
 
 QDateTime Device::time() {

@@ -87,8 +87,8 @@ bool Device::setCurrentScaleNumber(short scaleNumber) {
 }
 
 std::optional<LineFormat::ScaleRecord> Device::readSlot(int slot) {
-  clearBuffers();
-  writeBytes(setScaleRequest(slot));
+  if (!sendRequest(setScaleRequest(slot)))
+    return std::nullopt;
   bool inTime = false;
   const QByteArray line =
       waitForLine(&inTime, [slot](const QByteArray& reply) { return isSlotRecord(reply, slot); });
@@ -143,7 +143,8 @@ bool Device::setVisibleScales() {
   const QByteArray request = "setscl " + value + '\n';
   const QByteArray confirmation = " " + value + ";OK\n";
   qDebug() << "Msg: " + QString::fromLatin1(request);
-  beginCommand(request);
+  if (!beginCommand(request))
+    return false;
   waitForLine(); // the first answer line is not examined
   // The confirmation carries the mask: one for another mask is stale.
   const bool accepted =
@@ -172,19 +173,7 @@ bool Device::readScales() {
       allRead = false;
       continue;
     }
-    Scale* scale = scalesModel->scale(row);
-    if (row >= ScaleModel::StandardScales) {
-      // A user slot whose A is exactly 1 is free.
-      scale->setIsVisible(record->a != Scale::FreeSlotA);
-      scale->setName(record->name);
-    }
-    scale->setA(record->a);
-    scale->setB(record->b);
-    scale->setC(record->c);
-    scale->setMin(record->min);
-    scale->setMax(record->max);
-    scale->setType(record->type);
-    scale->setPoints(record->points);
+    storeSlotRecord(row, *record);
   }
   enableReception();
   if (!current)
@@ -192,29 +181,59 @@ bool Device::readScales() {
   return setCurrentScaleNumber(*current) && allRead;
 }
 
+void Device::storeSlotRecord(int row, const LineFormat::ScaleRecord& record) {
+  Scale* scale = scalesModel->scale(row);
+  if (!scale)
+    return;
+  if (row >= ScaleModel::StandardScales) {
+    // A user slot whose A is exactly 1 is free.
+    scale->setIsVisible(record.a != Scale::FreeSlotA);
+    scale->setName(record.name);
+  }
+  scale->setA(record.a);
+  scale->setB(record.b);
+  scale->setC(record.c);
+  scale->setMin(record.min);
+  scale->setMax(record.max);
+  scale->setType(record.type);
+  scale->setPoints(record.points);
+  scalesModel->setRead(row, true);
+}
+
 bool Device::setScale() {
   qDebug() << "Set scale";
+  return writeCurrentScale().held; // reception stays off: the caller turns it on
+}
+
+Device::ScaleWrite Device::writeCurrentScale(const Scale* newValues, std::optional<qint16> slot) {
+  ScaleWrite result;
   if (!isOpen() || m_waiting)
-    return false;
+    return result;
+  // Without a readable current scale we do not know which slot the constants would land in.
   const std::optional<qint16> current = queryCurrentScale();
   disableReception();
-  // Without a readable current scale we do not know which slot the constants would land in,
-  // and a row not read from its slot may hold another slot's record.
-  const Scale* scale = current ? scalesModel->scale(*current) : nullptr;
-  if (!scale || !scale->isRead() || !LineFormat::isCarriableName(scale->name()))
-    return false;
-  const double constants[] = {scale->a(), scale->b(), scale->c(), scale->min(), scale->max()};
+  const Scale* row = current ? scalesModel->scale(*current) : nullptr;
+  // A row not read from its slot may hold another slot's record: nothing is written from it
+  // or compared with it.
+  if (!row || !row->isRead() || (slot && *slot != *current))
+    return result;
+  const Scale values = newValues ? *newValues : *row;
+  if (!LineFormat::isCarriableName(values.name()))
+    return result;
+  const double constants[] = {values.a(), values.b(), values.c(), values.min(), values.max()};
   for (double constant : constants) {
     if (!std::isfinite(constant))
-      return false;
+      return result;
   }
-  const QList<QByteArray> answers = constantAnswers(*scale);
+  const Scale before = *row;
+  const QList<QByteArray> answers = constantAnswers(values);
   QList<PromptAnswer> dialogue;
   for (int i = 0; i < answers.size(); ++i)
     dialogue.append({kConstantPrompts[i], answers[i]});
 
-  clearBuffers();
-  writeBytes("setconst\n");
+  if (!sendRequest("setconst\n"))
+    return result;
+  result.slot = current;
   int answered = 0;
   bool committed = false;
   if (answerPrompts(dialogue, &answered)) {
@@ -228,13 +247,23 @@ bool Device::setScale() {
     writeBytes("\n");
     qDebug() << "Constants dialogue abandoned after" << answered << "values";
   }
-  // Written is what the tester holds: read the slot back.
+  // What the tester holds decides, whatever its " OK" said: read the slot back.
   const std::optional<LineFormat::ScaleRecord> held = readSlot(*current);
-  const bool matches = held && recordAnswers(*held) == answers;
-  if (!committed || !matches)
-    return false;
-  qDebug() << "Scale set: " + QString::number(*current);
-  return true; // reception stays off: the caller turns it on
+  if (!held) {
+    // Unknown: nothing may be written from this row until it is read again.
+    scalesModel->setRead(*current, false);
+    result.changed = true;
+    qDebug() << "Slot" << *current << "not read back; the tester said"
+             << (committed ? "OK" : "nothing");
+    return result;
+  }
+  result.readBack = true;
+  result.held = recordAnswers(*held) == answers;
+  result.changed = !before.isRead() || recordAnswers(*held) != constantAnswers(before);
+  storeSlotRecord(*current, *held);
+  if (result.held)
+    qDebug() << "Scale set: " + QString::number(*current);
+  return result;
 }
 
 bool Device::setScales() {
@@ -251,9 +280,17 @@ bool Device::setScales() {
   disableReception();
   bool allWritten = true;
   for (int row : rows) {
-    // The dialogue writes the current slot: only go on when the tester took this one.
-    if (!readSlot(row) || !setScale())
+    // The dialogue writes the current slot: only go on when the tester took this one. A row
+    // the tester did not take keeps the user's values, to be applied again.
+    const Scale pending = *scalesModel->scale(row);
+    const bool held = readSlot(row) && writeCurrentScale(&pending, row).held;
+    if (!held) {
       allWritten = false;
+      Scale* scale = scalesModel->scale(row);
+      const bool known = scale->isRead();
+      *scale = pending;
+      scale->setIsRead(known);
+    }
   }
   restoreCurrentScale(current);
   enableReception();

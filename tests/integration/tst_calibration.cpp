@@ -175,10 +175,12 @@ private slots:
     addTest({100000.1}, "60");
     addTest({100000.2}, "50");
     addTest({100000.3}, "40");
+    const QVariantMap fit = calibration->preview();
+    const double a = fit.value("a").toDouble();
+    const double b = fit.value("b").toDouble();
+    QVERIFY2(std::abs(b + 100.0) < 1e-6, qPrintable(QString::number(b, 'g', 17)));
+    QVERIFY(std::abs(a + 100.0 * -100000.2 - 50.0) < 1e-3);
     QVERIFY(calibration->endTest());
-    const Scale* hrc = device->scales()->scale(0);
-    QVERIFY2(std::abs(hrc->b() + 100.0) < 1e-6, qPrintable(QString::number(hrc->b(), 'g', 17)));
-    QVERIFY(std::abs(hrc->a() + 100.0 * -100000.2 - 50.0) < 1e-3);
   }
 
   void lostCurrentScaleReplyWritesNothingAndSaysSo() {
@@ -203,8 +205,8 @@ private slots:
   void constantsTheTesterDidNotTakeLeaveTheRecordAsTheTesterHoldsIt() {
     connectOnScale(0);
     const Scale before = *device->scales()->scale(0);
-    addTest({800}, "60");
-    addTest({900}, "40");
+    addTest({800}, "62");
+    addTest({900}, "41");
     sim().failReply("setconst", 0, TesterSimulator::Failure::Drop); // no " A:" prompt
     QVERIFY(!calibration->endTest());
     QVERIFY(calibration->failure().contains(QStringLiteral("не принял")));
@@ -212,6 +214,23 @@ private slots:
     QCOMPARE(hrc->a(), before.a());
     QCOMPARE(hrc->b(), before.b());
     QCOMPARE(hrc->points(), before.points());
+  }
+
+  void constantsStoredWithTheirConfirmationLostAreWrittenAndCanBeUndone() {
+    connectOnScale(0);
+    const double oldA = sim().scaleSlot(0).a;
+    addTest({800}, "62");
+    addTest({900}, "41");
+    sim().failReply("setconst", 8, TesterSimulator::Failure::Drop); // the " OK" after "wct"
+    QVERIFY(calibration->endTest());
+    QVERIFY(calibration->failure().isEmpty());
+    QCOMPARE(sim().scaleSlot(0).a, 230.0);
+    QCOMPARE(device->scales()->scale(0)->a(), 230.0);
+    QCOMPARE(device->scales()->scale(0)->b(), -0.21);
+    QVERIFY(calibration->canUndo(0));
+    QVERIFY(calibration->undoLastCalibration());
+    QCOMPARE(sim().scaleSlot(0).a, oldA);
+    QCOMPARE(device->scales()->scale(0)->a(), oldA);
   }
 
   void referenceIsReadWithACommaOrAPointAndAnythingElseKeepsTheTestOpen() {

@@ -5,6 +5,7 @@
 
 #include "device/device.h"
 #include "models/measurementmodel.h"
+#include "models/scalemodel.h"
 #include "support/deviceprobe.h"
 #include "support/devicetestcase.h"
 
@@ -66,13 +67,28 @@ private slots:
     QTRY_COMPARE(table().rowCount(), 1);
   }
 
-  void lateReplyIsNotTakenByTheNextCommand() {
+  void lateReplyIsNeverTakenByTheNextRequest() {
+    // Read as the switched-off mask, the identity "12345" would switch HRC off; read as the
+    // memory's count, it would wait for 12345 records.
+    sim().seedMemory(4);
     QVERIFY(device->connect());
-    sim().delayReply("getid\n", 0, 1250);
+    sim().delayReply("getid\n", 0, 1100);
     QCOMPARE(device->id(), QString());
+    QCOMPARE(device->visibleScales(), short(~sim().offMask()));
+    QVERIFY(device->scales()->enabled(0));
+    sim().delayReply("getid\n", 0, 1100);
+    QCOMPARE(device->id(), QString());
+    QVERIFY(device->readMemory());
+    QCOMPARE(table().rowCount(), 4);
+    // A late clock is not the next clock either, nor a late scale record the next one.
+    sim().delayReply("gettime\n", 0, 1250);
+    QVERIFY(!device->time().isValid());
     sim().setClock(QDateTime(QDate(2031, 3, 9), QTime(8, 7, 30)));
-    const QDateTime clock = device->time(); // the late identity line comes first
-    QCOMPARE(clock.date(), QDate(2031, 3, 9));
+    QCOMPARE(device->time().date(), QDate(2031, 3, 9));
+    sim().delayReply("getscale\n", 0, 1100);
+    QCOMPARE(device->currentScaleNumber(), short(0));
+    sim().setCurrentScale(2);
+    QCOMPARE(device->currentScaleNumber(), short(2));
   }
 
   void lateLineAfterTheCommandGaveUpGoesToTheLineHandler() {

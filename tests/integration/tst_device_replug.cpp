@@ -100,6 +100,52 @@ private slots:
     QVERIFY2(clock.elapsed() < 900, qPrintable(QString::number(clock.elapsed())));
   }
 
+  void testerPluggedInAfterAStartThatFoundNoneIsFoundWithoutAClick() {
+    sim().hangUp(); // not there when the program starts
+    QSignalSpy found(device.get(), &Device::testerFound);
+    QVERIFY(!device->connect());
+    QVERIFY(sim().comeBack());
+    QTRY_COMPARE_WITH_TIMEOUT(found.count(), 1, 5000);
+    QVERIFY(device->isDeviceOpen());
+    sim().measure(812.0); // reception is on
+    QTRY_COMPARE(table().rowCount(), 1);
+  }
+
+  void portReturningWithSomeoneElseIsNotTakenForTheTester() {
+    sim().seedMemory(3);
+    QVERIFY(device->connect());
+    QCOMPARE(device->id(), QString("12345\n"));
+    sim().measure(812.0);
+    QTRY_COMPARE(table().rowCount(), 1);
+    QSignalSpy other(device.get(), &Device::otherTesterConnected);
+
+    // Nobody answers on the port: not connected, and still looked for.
+    sim().hangUp();
+    QTRY_VERIFY_WITH_TIMEOUT(!device->isDeviceOpen(), 3000);
+    sim().setSilent(true);
+    QVERIFY(sim().comeBack());
+    QTRY_VERIFY_WITH_TIMEOUT(sim().received().contains("getid\n"), 5000);
+    QTest::qWait(1500);
+    QVERIFY(!device->isDeviceOpen());
+
+    // Another tester: said, connected, and its measurements wait in its own memory.
+    sim().setSilent(false);
+    sim().setIdentity("67890");
+    QTRY_COMPARE_WITH_TIMEOUT(other.count(), 1, 6000);
+    QCOMPARE(other.first().first().toString(), QString("67890"));
+    QVERIFY(device->isDeviceOpen());
+    sim().measure(820.0);
+    QTest::qWait(500);
+    QCOMPARE(table().rowCount(), 1);
+    QCOMPARE(table().frequency(0), 812.0);
+
+    // Reading it is the user's choice.
+    QVERIFY(device->connect());
+    QCOMPARE(table().rowCount(), 5);
+    sim().measure(830.0);
+    QTRY_COMPARE(table().rowCount(), 1); // its first live line starts the series
+  }
+
   void connectButtonStillWorksAfterTheTesterCameBack() {
     QVERIFY(device->connect());
     sim().hangUp();

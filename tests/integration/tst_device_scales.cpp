@@ -169,7 +169,8 @@ private slots:
     sim().clearReceived();
     sim().setCurrentScale(14); // a slot the model has no row for
     QVERIFY(!device->setScale());
-    QCOMPARE(sim().received(), QByteArray("getscale\n"));
+    // The lost reply may still come: the clock, whose reply has a shape of its own, goes first.
+    QCOMPARE(sim().received(), QByteArray("gettime\ngetscale\n"));
   }
 
   void modifiedRowsAreWrittenInTurnAndTheCurrentScaleRestored() {
@@ -280,13 +281,13 @@ private slots:
     scales().scale(4)->setMax(80.0);
     scales().showScale(4);
     sim().failReply("setconst\n", lostPrompt, TesterSimulator::Failure::Drop);
-    QVERIFY(!device->setScales());
-    QCOMPARE(scales().modifiedIndexes(), QList<int>{4}); // still to be written
-    if (lostPrompt < 8) {
-      QCOMPARE(sim().scaleSlot(4).max, 70.0);
-      QCOMPARE(sim().scaleSlot(4).name, QString("HSD"));
-    }
-    qWarning() << sim().received();
+    // With only the " OK" lost the tester holds the values, and the slot read back says so.
+    const bool stored = lostPrompt == 8;
+    QCOMPARE(device->setScales(), stored);
+    QCOMPARE(scales().modifiedIndexes(), QList<int>{4}); // the caller clears it
+    QCOMPARE(sim().scaleSlot(4).max, stored ? 80.0 : 70.0);
+    QCOMPARE(sim().scaleSlot(4).name, QString("HSD"));
+    QCOMPARE(scales().scale(4)->max(), 80.0); // written, or still to be written
     // The tester takes requests again, not dialogue values.
     QCOMPARE(device->id(), QString("12345\n"));
     QCOMPARE(device->currentScaleNumber(), short(4));
