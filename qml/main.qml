@@ -41,6 +41,26 @@ QtObject {
 
         Device {
             id: device
+
+            // Plugged in after a start that found none: connected as the button does, unless
+            // the user has filled the list meanwhile.
+            onTesterFound: {
+                if (device.measModel.rowCount() === 0) {
+                    app.connectToDevice()
+                    return
+                }
+                mainMenu.devNumber = device.id()
+                app.readScaleLists()
+                app.showFailure(qsTr("Прибор подключен. Чтобы прочитать его память,\n"
+                                     + "нажмите кнопку \"Соединение\"."))
+            }
+            onOtherTesterConnected: {
+                mainMenu.devNumber = identity
+                root.isValidScales = false // its scales are not the ones read
+                app.showFailure(qsTr("Подключен другой прибор: %1.\nСписок остался прежним; "
+                                     + "чтобы прочитать память\nэтого прибора, нажмите кнопку "
+                                     + "\"Соединение\".").arg(identity))
+            }
         }
 
         ToleranceLimits {
@@ -363,7 +383,8 @@ QtObject {
     }
 
     function readScaleLists() {
-        if (root.isValidScales)
+        // A slot left unknown by a write is read again too.
+        if (root.isValidScales && device.scalesModel.allRead)
             return
         // A read that missed a slot is tried again the next time.
         var scalesRead = device.readScales()

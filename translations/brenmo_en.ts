@@ -65,6 +65,12 @@ last calibration are restored.</translation>
         <translation>Write back the constants the tester
 had before the calibration of %1?</translation>
     </message>
+    <message>
+        <source>Тест не записан: в списке нет замеров.
+Сделайте замеры на мере, затем завершите тест.</source>
+        <translation>No test recorded: the list holds no measurements.
+Measure on the block, then finish the test.</translation>
+    </message>
 </context>
 <context>
     <name>Calibration</name>
@@ -89,12 +95,6 @@ its current scale. Nothing was written.</translation>
 неизвестна программе.</source>
         <translation>Calibration failed: the tester&apos;s current scale
 is unknown to the program.</translation>
-    </message>
-    <message>
-        <source>Калибровка не выполнена: прибор не принял
-коэффициенты.</source>
-        <translation>Calibration failed: the tester did not take
-the constants.</translation>
     </message>
     <message>
         <source>Калибровка не выполнена: текущая шкала прибора
@@ -129,6 +129,40 @@ from the tester. Nothing written.</translation>
 коэффициенты.</source>
         <translation>Undo failed: the tester did not accept
 the constants.</translation>
+    </message>
+    <message>
+        <source>Отмена не подтверждена: шкалу не удалось прочитать.
+Сохраненные коэффициенты остаются для отмены.</source>
+        <translation>Undo not confirmed: the scale could not be read back.
+The kept constants stay for another undo.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: коэффициенты не отправлены.
+Проверьте связь с прибором. Ничего не записано.</source>
+        <translation>Calibration not done: the constants were not sent.
+Check the link to the tester. Nothing was written.</translation>
+    </message>
+    <message>
+        <source>Прибор не подтвердил запись, и шкалу не удалось
+прочитать: неизвестно, какие коэффициенты в приборе.
+Прежние сохранены для отмены калибровки.</source>
+        <translation>The tester did not confirm the write, and the scale
+could not be read back: which constants it holds is unknown.
+The previous ones are kept for undoing the calibration.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: прибор хранит не те
+коэффициенты, что были отправлены. Прежние
+сохранены для отмены калибровки.</source>
+        <translation>Calibration not done: the tester holds other
+constants than those sent. The previous ones
+are kept for undoing the calibration.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: прибор не принял
+коэффициенты. В приборе прежние коэффициенты.</source>
+        <translation>Calibration not done: the tester did not take
+the constants. It holds the previous ones.</translation>
     </message>
 </context>
 <context>
@@ -539,6 +573,20 @@ check the cable and press &quot;APPLY&quot; again.</translation>
 %1</source>
         <translation>Report not saved:
 %1</translation>
+    </message>
+    <message>
+        <source>Прибор подключен. Чтобы прочитать его память,
+нажмите кнопку &quot;Соединение&quot;.</source>
+        <translation>Tester connected. To read its memory,
+press the &quot;Connection&quot; button.</translation>
+    </message>
+    <message>
+        <source>Подключен другой прибор: %1.
+Список остался прежним; чтобы прочитать память
+этого прибора, нажмите кнопку &quot;Соединение&quot;.</source>
+        <translation>Another tester is connected: %1.
+The list stays as it was; to read this tester's
+memory, press the &quot;Connection&quot; button.</translation>
     </message>
 </context>
 </TS>

@@ -4,9 +4,14 @@ import QtQuick.Controls.Styles 1.4
 import com.tivor.defines 1.0
 
 // Asks for the reference block's hardness. The typed text survives closing, so the next
-// test starts from the last value.
+// test starts from the last value; it opens focused and selected, so typing replaces it.
 RedModalFrame {
+    id: dialog
+
     property alias text: field.text
+
+    initialFocus: field
+    onFocused: field.selectAll()
 
     panelWidth: Defines.inputDialogWidth
     // Tall enough that the field keeps 15 pixels above the rule, which sits 15 above the
@@ -33,9 +38,13 @@ RedModalFrame {
         width: parent.width - 40
         height: Defines.scaleDelegateHeight
         font.pixelSize: Defines.baseFontSize + 3
-        // Digits with a decimal comma or point: DoubleValidator in the Russian locale would
-        // refuse the point as it is typed. Calibration decides whether the text is a number.
-        validator: RegExpValidator { regExp: /\s*[0-9]*([.,][0-9]*)?\s*/ }
+        // Digits, separators and spaces only. A second separator is shown, not swallowed:
+        // silently dropped, it turned "50,5" typed after a kept "41,5" into 41,5505.
+        // Calibration decides whether the text is a number.
+        validator: RegExpValidator { regExp: /[0-9.,\s]*/ }
+
+        Keys.onReturnPressed: dialog.accept()
+        Keys.onEscapePressed: dialog.cancel()
 
         style: TextFieldStyle {
             textColor: "black"

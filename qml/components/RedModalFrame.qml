@@ -16,6 +16,10 @@ Window {
     // Keys go to the panel on every opening, also when a field inside had the focus last
     // time; the focus can only be given once the window is active.
     property bool focusPanelOnActivation: false
+    // What takes the keys on opening instead of the panel, such as the one input field.
+    property Item initialFocus: null
+
+    signal focused
 
     signal accepted
     signal canceled
@@ -33,7 +37,11 @@ Window {
     function focusPanelOnceActive() {
         if (active && focusPanelOnActivation) {
             focusPanelOnActivation = false
-            panel.forceActiveFocus()
+            if (initialFocus)
+                initialFocus.forceActiveFocus()
+            else
+                panel.forceActiveFocus()
+            focused()
         }
     }
 

@@ -86,9 +86,22 @@ Item {
         refreshUndo()
     }
 
-    // An empty list still gets its line, with 0.0; Calibration records nothing for it. A
-    // reference that is no number keeps the test open, and the user is asked again.
+    // A test needs measurements: without them nothing is recorded, and the log says only
+    // what the fit will use.
+    function askReference() {
+        if (!calibModel || calibModel.rowCount() === 0) {
+            emptyTestDialog.visible = true
+            return
+        }
+        hardnessDialog.visible = true
+    }
+
+    // A reference that is no number keeps the test open, and the user is asked again.
     function closeTest(referenceText) {
+        if (!calibModel || calibModel.rowCount() === 0) {
+            emptyTestDialog.visible = true
+            return
+        }
         if (calibration && !calibration.isReadableReference(referenceText)) {
             referenceDialog.visible = true
             return
@@ -225,7 +238,7 @@ Item {
         textColor0: "white"
         text: qsTr("ЗАВЕРШИТЬ ТЕСТ")
         textFont.bold: true
-        onClicked: hardnessDialog.visible = true
+        onClicked: calibList.askReference()
     }
 
     RedButton {
@@ -372,6 +385,16 @@ Item {
         x: root.x + (root.width - width) / 2
         y: root.y + (root.height - height) / 2
         cancelEnable: false
+    }
+
+    RedDialog {
+        id: emptyTestDialog
+        objectName: "emptyTestDialog"
+        x: root.x + (root.width - width) / 2
+        y: root.y + (root.height - height) / 2
+        cancelEnable: false
+        text: qsTr("Тест не записан: в списке нет замеров.\n"
+                   + "Сделайте замеры на мере, затем завершите тест.")
     }
 
     // The measurements stay in the list; OK takes the user back to the hardness entry.

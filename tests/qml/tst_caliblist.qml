@@ -171,10 +171,14 @@ Item {
             compare(hardnessDialog.text, "60", "the last reference stays for the next test")
         }
 
-        function test_testWithoutMeasurementsStillCountsButRecordsNothing() {
-            closeTest(0, "45,5")
-            compare(testLog.text, "ТЕСТ 1: 0.0 -> 45,5\n")
-            compare(panel.testNumber, 2)
+        function test_testWithoutMeasurementsIsNotLoggedAndTheUserIsToldWhy() {
+            mouseClick(findChild(panel, "finishTestButton"))
+            verify(!hardnessDialog.visible, "no reference is asked for nothing")
+            var empty = findChild(panel, "emptyTestDialog")
+            verify(empty.visible)
+            empty.accept()
+            compare(testLog.text, "")
+            compare(panel.testNumber, 1)
             compare(calibration.references, [])
         }
 

@@ -149,21 +149,28 @@ Item {
             }
         }
 
-        function test_inputDialogKeepsTheTextAndStartsWithFocusOnThePanel() {
-            inputDialog.text = "45,5"
+        // Typing at once replaces the kept text: appended to it, "50,5" became another number.
+        function test_inputDialogOpensOnItsFieldWithTheKeptTextSelected() {
+            inputDialog.text = "41,5"
             open(inputDialog)
             var field = findChild(inputDialog.contentItem, "field")
-            verify(!field.activeFocus)
+            tryVerify(function() { return field.activeFocus })
+            compare(field.selectedText, "41,5")
+            var keys = [Qt.Key_5, Qt.Key_0, Qt.Key_Comma, Qt.Key_5, Qt.Key_Comma]
+            for (var k = 0; k < keys.length; ++k)
+                windowKeys.click(inputDialog, keys[k])
+            compare(field.text, "50,5,", "a second separator is shown, to be refused, not dropped")
+            windowKeys.click(inputDialog, Qt.Key_Backspace)
             windowKeys.click(inputDialog, Qt.Key_Return)
             verify(!inputDialog.visible)
-            compare(inputDialog.text, "45,5")
+            compare(inputDialog.text, "50,5")
 
             open(inputDialog)
-            field.forceActiveFocus()
-            inputDialog.visible = false
-            open(inputDialog)
-            verify(!field.activeFocus, "a reopened box listens on its panel again")
-            compare(field.text, "45,5")
+            tryVerify(function() { return field.activeFocus })
+            compare(field.selectedText, "50,5", "reopened, the kept text is selected again")
+            windowKeys.click(inputDialog, Qt.Key_Escape)
+            verify(!inputDialog.visible)
+            compare(inputDialog.text, "50,5")
         }
     }
 
