@@ -1,5 +1,6 @@
 #pragma once
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -46,10 +47,21 @@ inline double cpuMilliseconds() {
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
+// The peak of this process's memory since it started or since resetPeakMemory.
 inline long peakMemoryKiB() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
+}
+
+// Starts the peak memory over from what the process holds now (Linux), so that a figure
+// shows its own peak and not that of an earlier one.
+inline void resetPeakMemory() {
+  malloc_trim(0); // what earlier figures freed, the allocator may still hold
+  if (std::FILE* file = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", file);
+    std::fclose(file);
+  }
 }
 
 // One row of the summary table that bench/run.sh prints after every program has run:

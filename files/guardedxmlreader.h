@@ -32,6 +32,9 @@ public:
   // Valid until the next read: the copy of the attribute list shares the reader's own.
   QStringRef attribute(QLatin1String name) const { return m_xml.attributes().value(name); }
   QXmlStreamAttributes attributes() const { return m_xml.attributes(); }
+  QXmlStreamNamespaceDeclarations namespaceDeclarations() const {
+    return m_xml.namespaceDeclarations();
+  }
   // Depth of the current element, 1 for the root.
   int depth() const { return m_depth; }
 

@@ -68,6 +68,10 @@ QString openFailureText(XlsxFailure failure) {
     return QCoreApplication::translate(
         "MeasurementModel",
         "Файл не открыт: книга Excel слишком велика\n(не более 1 048 576 строк).");
+  case XlsxFailure::UnusualLayout:
+    return QCoreApplication::translate("MeasurementModel",
+                                       "Файл не открыт: лист записан необычным образом и слишком "
+                                       "велик.\nСохраните книгу заново в Excel или LibreOffice.");
   case XlsxFailure::NoSuchSheet:
     return QCoreApplication::translate("MeasurementModel",
                                        "Файл не открыт: в книге нет листа \"%1\".")
@@ -157,7 +161,8 @@ std::optional<QList<Measurement>> readMeasurementWorkbook(const QString& fileNam
   if (fileName.isEmpty()) {
     return fail(XlsxFailure::Unreadable);
   }
-  XlsxDocument document(fileName);
+  // Columns right of the scale are never read: a sheet full of them costs next to nothing.
+  XlsxDocument document(fileName, ScaleColumn);
   const QStringList present = document.sheetNames();
   const QStringList wanted = sheetNamesToOpen();
   const auto name = std::find_if(

@@ -20,8 +20,8 @@ bool isAcceptableSheetName(const QString& name) {
 
 XlsxDocument::XlsxDocument() = default;
 
-XlsxDocument::XlsxDocument(const QString& fileName)
-    : m_source(std::make_unique<XlsxReader>(fileName)) {
+XlsxDocument::XlsxDocument(const QString& fileName, int lastColumn)
+    : m_source(std::make_unique<XlsxReader>(fileName)), m_lastColumn(lastColumn) {
   for (const QString& name : m_source->sheetNames()) {
     m_sheets.append({name, std::nullopt});
   }
@@ -48,7 +48,7 @@ bool XlsxDocument::addSheet(const QString& name) {
 
 bool XlsxDocument::load(Sheet& sheet) {
   if (!sheet.cells && m_source) {
-    sheet.cells = m_source->readSheet(sheet.name);
+    sheet.cells = m_source->readSheet(sheet.name, m_lastColumn);
     if (!sheet.cells) {
       m_failure = m_source->failure();
     }

@@ -23,8 +23,10 @@ class XlsxReader;
 class XlsxDocument {
 public:
   XlsxDocument();
-  // Opens the file; nothing is read beyond the sheet list until a sheet is selected.
-  explicit XlsxDocument(const QString& fileName);
+  // Opens the file; nothing is read beyond the sheet list until a sheet is selected. Only
+  // the columns up to lastColumn are read: what lies right of them is skipped unread, and is
+  // not in the document nor in a workbook it is saved as.
+  explicit XlsxDocument(const QString& fileName, int lastColumn = CellReference::maxColumns);
   ~XlsxDocument();
   XlsxDocument(const XlsxDocument&) = delete;
   XlsxDocument& operator=(const XlsxDocument&) = delete;
@@ -62,6 +64,7 @@ private:
   bool load(Sheet& sheet);
 
   std::unique_ptr<XlsxReader> m_source;
+  int m_lastColumn = CellReference::maxColumns;
   QVector<Sheet> m_sheets;
   int m_current = -1;
   XlsxFailure m_failure = XlsxFailure::None;

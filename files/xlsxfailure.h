@@ -4,11 +4,12 @@
 enum class XlsxFailure {
   None,
   // Reading
-  Unreadable,   // the file cannot be opened: missing, no access
-  NotAWorkbook, // not a zip, or a zip without a workbook in it
-  Damaged,      // a part does not inflate to what its header says, or is not well-formed
-  TooLarge,     // a part, the parts together or a sheet's cells exceed what we read
-  NoSuchSheet,  // a workbook, but without the sheet asked for
+  Unreadable,    // the file cannot be opened: missing, no access
+  NotAWorkbook,  // not a zip, or a zip without a workbook in it
+  Damaged,       // a part does not inflate to what its header says, or is not well-formed
+  TooLarge,      // a part, the parts together or a sheet's cells exceed what we read
+  UnusualLayout, // a sheet too large for the layout it is written in: re-saving it helps
+  NoSuchSheet,   // a workbook, but without the sheet asked for
   // Writing
   NotWritable, // the folder or the file cannot be written: no access, locked, a folder
   DiskFull,

@@ -87,7 +87,7 @@ bool XlsxReader::readContext() {
   return true;
 }
 
-std::optional<SheetCells> XlsxReader::readSheet(const QString& name) {
+std::optional<SheetCells> XlsxReader::readSheet(const QString& name, int lastColumn) {
   const auto sheet = std::find_if(
       m_sheets.cbegin(), m_sheets.cend(), [&](const Sheet& s) { return s.name == name; });
   if (sheet == m_sheets.cend()) {
@@ -104,7 +104,7 @@ std::optional<SheetCells> XlsxReader::readSheet(const QString& name) {
     return std::nullopt;
   }
   XlsxFailure failure = XlsxFailure::None;
-  std::optional<SheetCells> cells = XlsxSheetParser::parse(*xml, *m_context, &failure);
+  std::optional<SheetCells> cells = XlsxSheetParser::parse(*xml, *m_context, &failure, lastColumn);
   m_failure = failure;
   return cells;
 }

@@ -23,7 +23,9 @@ public:
   // Why the workbook, or the last sheet asked for, could not be read.
   XlsxFailure failure() const { return m_failure; }
   QStringList sheetNames() const;
-  std::optional<SheetCells> readSheet(const QString& name);
+  // Only columns 1 to lastColumn: the cells right of them are skipped unread.
+  std::optional<SheetCells> readSheet(const QString& name,
+                                      int lastColumn = CellReference::maxColumns);
 
 private:
   struct Sheet {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include <QStringList>
 #include <QTextCodec>
 
 #include "files/guardedxmlreader.h"
@@ -43,14 +44,22 @@ template <typename Text> std::optional<CellType> cellType(const Text& t) {
 
 class SheetReader {
 public:
-  SheetReader(const QByteArray& xml, const WorkbookContext& context)
-      : m_xml(xml, GuardedXmlReader::maxSheetElements), m_context(context) {}
+  SheetReader(const QByteArray& xml, const WorkbookContext& context, int lastColumn)
+      : m_xml(xml, XlsxSheetParser::maxReaderElements), m_xmlSize(xml.size()), m_context(context),
+        m_lastColumn(lastColumn) {}
 
   XlsxFailure failure() const { return m_failure; }
 
   std::optional<SheetCells> read() {
+    if (m_xmlSize > XlsxSheetParser::maxReaderSize) {
+      m_failure = XlsxFailure::UnusualLayout;
+      return std::nullopt;
+    }
     bool inSheetData = false;
     while (m_xml.readNextElement()) {
+      if (m_xml.depth() == 1 && m_xml.isStartElement()) {
+        rootPrefixes();
+      }
       if (m_xml.isStartOf(QLatin1String("sheetData"))) {
         inSheetData = true;
       } else if (m_xml.isEndOf(QLatin1String("sheetData"))) {
@@ -64,13 +73,32 @@ public:
       }
     }
     if (m_xml.failed()) {
-      m_failure = m_xml.tooLarge() ? XlsxFailure::TooLarge : XlsxFailure::Damaged;
+      m_failure = m_xml.tooLarge() ? XlsxFailure::UnusualLayout : XlsxFailure::Damaged;
       return std::nullopt;
     }
     return std::move(m_cells);
   }
 
+  // The prefixes the root declares, for the scanner to accept attributes in them; none when
+  // two share a namespace, as the same attribute under both would then be an error.
+  const QStringList& prefixes() const { return m_prefixes; }
+  void allowPrefixes(const QStringList& prefixes) { m_prefixes = prefixes; }
+
 private:
+  void rootPrefixes() {
+    QStringList namespaces;
+    for (const QXmlStreamNamespaceDeclaration& declaration : m_xml.namespaceDeclarations()) {
+      if (namespaces.contains(declaration.namespaceUri().toString())) {
+        m_prefixes.clear();
+        return;
+      }
+      namespaces.append(declaration.namespaceUri().toString());
+      if (!declaration.prefix().isEmpty()) {
+        m_prefixes.append(declaration.prefix().toString());
+      }
+    }
+  }
+
   void startRow() { startRow(m_xml.attribute(QLatin1String("r"))); }
 
   // A row without its number follows the previous one. A number of any length saturates
@@ -93,6 +121,13 @@ private:
   }
 
   // The place of the next cell: its reference, or the one after the previous cell.
+  int placeCell(QLatin1String reference) {
+    // A reference longer than "$XFD$1048576" names no place, whatever follows.
+    char16_t text[13];
+    const int length = std::min(reference.size(), 13);
+    std::copy(reference.data(), reference.data() + length, text);
+    return placeCell(QStringView(text, length));
+  }
   int placeCell(const QStringView reference) {
     if (reference.isEmpty()) {
       m_column = std::min(m_column + 1, CellReference::maxColumns + 1);
@@ -115,10 +150,16 @@ private:
     return true;
   }
 
+  // Inside the sheet and in a column asked for.
+  bool isWanted(int row) const {
+    return CellReference::isValid(row, m_column) && m_column <= m_lastColumn;
+  }
+
   bool readCell() {
     const int row = placeCell(QStringView(m_xml.attribute(QLatin1String("r"))));
-    // A cell outside the sheet is skipped before anything of it is converted.
-    if (!CellReference::isValid(row, m_column)) {
+    // A cell outside the sheet or the columns read is skipped before anything of it is
+    // converted or kept.
+    if (!isWanted(row)) {
       m_xml.skipElement();
       return true;
     }
@@ -232,9 +273,10 @@ private:
            (isSpace(p[length]) || p[length] == '>' || p[length] == '/');
   }
 
-  // Attributes up to the end of the tag; r, t and s are kept, and xml:space, the one prefixed
-  // attribute texts carry. Values with entities or line breaks are left to the XML reader.
-  static bool readAttributes(const char* p, const char* end, Tag& tag) {
+  // Attributes up to the end of the tag; r, t and s are kept. Prefixed ones must be xml:space
+  // or in a prefix the root declares (spreadsheet programs put x14ac:dyDescent on rows).
+  // Values with entities or line breaks are left to the XML reader.
+  bool readAttributes(const char* p, const char* end, Tag& tag) const {
     bool seenR = false, seenT = false, seenS = false;
     while (true) {
       const char* before = p;
@@ -266,8 +308,7 @@ private:
         ++p;
       }
       const QLatin1String attribute(name, int(p - name));
-      if (attribute.isEmpty() ||
-          (attribute.contains(QLatin1Char(':')) && attribute != QLatin1String("xml:space"))) {
+      if (attribute.isEmpty() || !hasDeclaredPrefix(attribute)) {
         return false;
       }
       p = skipSpace(p, end);
@@ -309,6 +350,16 @@ private:
         *seen = true;
       }
     }
+  }
+
+  bool hasDeclaredPrefix(QLatin1String attribute) const {
+    const int colon = attribute.indexOf(QLatin1Char(':'));
+    if (colon < 0 || attribute == QLatin1String("xml:space")) {
+      return true;
+    }
+    const QLatin1String local = attribute.mid(colon + 1);
+    return !local.isEmpty() && !local.contains(QLatin1Char(':')) &&
+           m_prefixes.contains(attribute.left(colon));
   }
 
   // Character data up to the next "<", decoded; nothing for what the XML reader would
@@ -393,8 +444,8 @@ private:
 
   // From just past the cell's start tag to just past its end tag.
   bool scanCell(Tag& tag, const char* end, int& elements) {
-    const int row = placeCell(QStringView(QString(tag.r)));
-    const bool inSheet = CellReference::isValid(row, m_column);
+    const int row = placeCell(tag.r);
+    const bool inSheet = isWanted(row);
     std::optional<CellType> type;
     int style = 0;
     if (inSheet) {
@@ -430,6 +481,19 @@ private:
           p += 4;
           if (inSheet && type) {
             value = valueOf(*type, *text, style);
+          }
+        } else if (isTag(p, end, "f")) {
+          // A formula: its value follows in <v>, so it is only checked and passed over.
+          Tag formula;
+          if (!readAttributes(p + 1, end, formula)) {
+            return false;
+          }
+          p = formula.next;
+          if (!formula.selfClosing) {
+            if (!readCharacters(p, end) || !startsWith(p, end, "</f>")) {
+              return false;
+            }
+            p += 4;
           }
         } else if (startsWith(p, end, "is>")) {
           p = skipSpace(p + 3, end);
@@ -522,7 +586,10 @@ private:
   }
 
   GuardedXmlReader m_xml;
+  const int m_xmlSize;
+  QStringList m_prefixes;
   const WorkbookContext& m_context;
+  const int m_lastColumn;
   SheetCells m_cells;
   int m_row = 0;
   int m_column = 0;
@@ -533,7 +600,8 @@ private:
 
 std::optional<SheetCells> XlsxSheetParser::parse(const QByteArray& xml,
                                                  const WorkbookContext& context,
-                                                 XlsxFailure* failure) {
+                                                 XlsxFailure* failure,
+                                                 int lastColumn) {
   // The sheet data goes to the scanner when it is one plain <sheetData> element and the part
   // has no markup the scanner leaves to the reader; the part without it must still read.
   const QByteArray open = "<sheetData>";
@@ -543,23 +611,32 @@ std::optional<SheetCells> XlsxSheetParser::parse(const QByteArray& xml,
   if (start >= 0 && stop > start && xml.indexOf("<sheetData") == start &&
       xml.indexOf("sheetData", start + open.size()) == stop + 2 && !xml.contains("<!")) {
     const QByteArray rest = xml.left(start) + "<sheetData/>" + xml.mid(stop + close.size());
-    SheetReader outside(rest, context);
-    SheetReader inside(QByteArray(), context);
-    if (outside.read() && inside.scan(xml.constData() + start + open.size(),
-                                      xml.constData() + stop) == SheetReader::Scan::Done) {
+    SheetReader outside(rest, context, lastColumn);
+    SheetReader inside(QByteArray(), context, lastColumn);
+    std::optional<SheetCells> around = outside.read();
+    if (outside.failure() == XlsxFailure::UnusualLayout) {
+      if (failure) {
+        *failure = outside.failure();
+      }
+      return std::nullopt;
+    }
+    inside.allowPrefixes(outside.prefixes());
+    if (around && inside.scan(xml.constData() + start + open.size(), xml.constData() + stop) ==
+                      SheetReader::Scan::Done) {
       if (failure) {
         *failure = inside.failure();
       }
       return inside.takeCells();
     }
   }
-  return parseWithXmlReader(xml, context, failure);
+  return parseWithXmlReader(xml, context, failure, lastColumn);
 }
 
 std::optional<SheetCells> XlsxSheetParser::parseWithXmlReader(const QByteArray& xml,
                                                               const WorkbookContext& context,
-                                                              XlsxFailure* failure) {
-  SheetReader reader(xml, context);
+                                                              XlsxFailure* failure,
+                                                              int lastColumn) {
+  SheetReader reader(xml, context, lastColumn);
   std::optional<SheetCells> cells = reader.read();
   if (failure) {
     *failure = reader.failure();

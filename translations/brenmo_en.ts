@@ -253,6 +253,12 @@ or the file is open in another program.</translation>
 (at most 1,048,576 rows).</translation>
     </message>
     <message>
+        <source>Файл не открыт: лист записан необычным образом и слишком велик.
+Сохраните книгу заново в Excel или LibreOffice.</source>
+        <translation>File not opened: the sheet is written in an unusual way and is too large.
+Save the workbook again in Excel or LibreOffice.</translation>
+    </message>
+    <message>
         <source>Файл не открыт: в книге нет листа &quot;%1&quot;.</source>
         <translation>File not opened: the workbook has no sheet &quot;%1&quot;.</translation>
     </message>

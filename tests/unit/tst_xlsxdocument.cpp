@@ -197,6 +197,7 @@ private slots:
   void sheetDataScannerAgreesWithTheXmlReader_data();
   void sheetDataScannerAgreesWithTheXmlReader();
   void sheetDataScannerAgreesWithTheXmlReaderOnDamagedSheets();
+  void largeSheetsOpenOnlyInTheLayoutSpreadsheetProgramsWrite();
 };
 
 std::unique_ptr<XlsxDocument> TestXlsxDocument::open(const Parts& parts) {
@@ -809,6 +810,32 @@ void TestXlsxDocument::sheetDataScannerAgreesWithTheXmlReaderOnDamagedSheets() {
              qPrintable(QString::fromUtf8(damaged) + "\nscanned: " + fast.join(" | ") +
                         "\nread: " + slow.join(" | ")));
   }
+}
+
+void TestXlsxDocument::largeSheetsOpenOnlyInTheLayoutSpreadsheetProgramsWrite() {
+  // More than the XML reader is given. As Excel saves it (x14ac on rows, formulas) it is
+  // scanned and opens; behind a comment it would take the reader seconds, so it is refused.
+  QByteArray rows;
+  for (int row = 1; rows.size() <= XlsxSheetParser::maxReaderSize; ++row) {
+    const QByteArray n = QByteArray::number(row);
+    rows += "<row r=\"" + n + "\" spans=\"1:4\" x14ac:dyDescent=\"0.25\"><c r=\"B" + n +
+            "\"><f>40+1</f><v>41</v></c><c r=\"C" + n +
+            "\" t=\"str\"><f t=\"shared\" si=\"0\"/>"
+            "<v>HRC</v></c><c r=\"D" +
+            n + "\"><v>" + n + "</v></c></row>";
+  }
+  const QByteArray start =
+      "<worksheet xmlns=\"" + mainNamespace +
+      "\" xmlns:x14ac=\"http://schemas.microsoft.com/office/spreadsheetml/2009/9/ac\"><sheetData>";
+  const QByteArray end = "</sheetData></worksheet>";
+  const auto saved = open(workbook({start + rows + end, {}, {}, {}}));
+  QVERIFY(saved && saved->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(saved->read(1, 2), QVariant(41.0));
+  QCOMPARE(saved->read(50000, 3), QVariant(QStringLiteral("HRC")));
+  QCOMPARE(saved->read(50000, 4), QVariant(50000.0));
+  const auto unusual = open(workbook({start + "<!---->" + rows + end, {}, {}, {}}));
+  QVERIFY(unusual && !unusual->selectSheet(QStringLiteral("Лист1")));
+  QCOMPARE(int(unusual->failure()), int(XlsxFailure::UnusualLayout));
 }
 
 QTEST_GUILESS_MAIN(TestXlsxDocument)
