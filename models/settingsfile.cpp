@@ -71,9 +71,11 @@ bool salvage(const QString& fileName) {
     return false;
   const QByteArray original = file.readAll();
   file.close();
+  // A byte order mark, as some editors save, QSettings skips; it is not written back.
+  const QByteArray text = original.startsWith("\xEF\xBB\xBF") ? original.mid(3) : original;
   QByteArray kept;
   bool dropped = false;
-  for (const QByteArray& line : original.split('\n')) {
+  for (const QByteArray& line : text.split('\n')) {
     if (readable(line))
       kept += line + '\n';
     else
