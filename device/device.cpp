@@ -268,6 +268,10 @@ void Device::loadSettings() {
   m_savedDescriptions = userDescriptions();
 }
 
+QString Device::takeSettingsNotice() {
+  return SettingsFile::takeNotice();
+}
+
 void Device::saveSettings() {
   settingsFile->setValue(kLastPortKey, lastPortName);
   writeDescriptions();

@@ -76,6 +76,9 @@ public:
 
   bool open(OpenMode mode) override;
   QString deniedPortName() const { return m_deniedPortName; }
+  // What start-up had to mend in the settings file, for the main window to tell once; empty
+  // when nothing was, and after the first call.
+  Q_INVOKABLE QString takeSettingsNotice();
 
   // The tester's current scale; nothing when it gave no readable scale record (where
   // currentScaleNumber() says 0).

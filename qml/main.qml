@@ -248,8 +248,19 @@ QtObject {
             if (!app.connectOnceDrawn)
                 return
             app.connectOnceDrawn = false
-            Qt.callLater(app.connectToDevice)
+            Qt.callLater(function() {
+                app.connectToDevice()
+                app.tellSettingsNotice()
+            })
         }
+    }
+
+    // What start-up mended in the settings file, told once: after the first connection, so
+    // that its boxes do not cover the notice.
+    function tellSettingsNotice() {
+        var notice = device.takeSettingsNotice()
+        if (notice !== "")
+            showFailure(notice)
     }
 
     property Settings settings: Settings {

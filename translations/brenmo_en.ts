@@ -431,6 +431,17 @@ Save the workbook again in Excel or LibreOffice.</translation>
     </message>
 </context>
 <context>
+    <name>SettingsFile</name>
+    <message>
+        <source>Файл настроек был повреждён: нечитаемые строки пропущены,
+остальные настройки сохранены. Копия прежнего файла:
+%1</source>
+        <translation>The settings file was damaged: unreadable lines were skipped,
+the other settings are kept. A copy of the former file:
+%1</translation>
+    </message>
+</context>
+<context>
     <name>SettingsTabScales</name>
     <message>
         <source>СТАНДАРТНЫЕ ШКАЛЫ:</source>

@@ -33,8 +33,11 @@ private slots:
     QVERIFY(host.load());
     device = host.device();
     QVERIFY(device);
-    QTRY_VERIFY_WITH_TIMEOUT(host.window("appWindow")->isVisible(), 5000);
-    QTRY_VERIFY(!host.window("waitDialog")->isVisible());
+    // The connection starts only after the main window's first frame and ends with the scale
+    // lists read: on a busy machine the window is up, and the wait box not yet shown, well
+    // before that.
+    QTRY_VERIFY_WITH_TIMEOUT(host.window("appWindow")->property("isValidScales").toBool(), 30000);
+    QVERIFY(!host.window("waitDialog")->isVisible());
   }
 
   void cleanup() {
@@ -52,7 +55,7 @@ private slots:
     sim.failReply("setscale\n", 0, TesterSimulator::Failure::Drop);
     combo->setProperty("currentIndex", 1); // the user picks HB
     // The tester did switch, only its answer was lost: asked, it says HB, and that is shown.
-    QTRY_COMPARE_WITH_TIMEOUT(sim.received().count("getscale\n"), 1, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(sim.received().count("getscale\n"), 1, 10000);
     QCOMPARE(sim.currentScale(), 1);
     QCOMPARE(combo->property("currentText").toString(), QString("HB"));
     QVERIFY(!failureDialog()->isVisible());
@@ -60,10 +63,15 @@ private slots:
     // The wake-up is waiting for its reply: the switch to HV is refused, and the list goes
     // back to the scale the tester holds.
     sim.setReplyDelay(600);
-    QTimer::singleShot(100, [combo] { combo->setProperty("currentIndex", 2); });
+    // Picked as soon as the wake-up's request is out, so while its reply is awaited.
+    QMetaObject::Connection pick = connect(&sim, &TesterSimulator::requestReceived, this, [&] {
+      disconnect(pick);
+      combo->setProperty("currentIndex", 2);
+    });
     QVERIFY(device->metaObject()->invokeMethod(device, "wakeUpDevice"));
+    disconnect(pick);
     sim.setReplyDelay(0);
-    QTRY_VERIFY_WITH_TIMEOUT(failureDialog()->isVisible(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(failureDialog()->isVisible(), 10000);
     QCOMPARE(sim.currentScale(), 1);
     QCOMPARE(combo->property("currentText").toString(), QString("HB"));
     acceptFailure();
@@ -79,7 +87,7 @@ private slots:
     sim.failReply("setconst\n", 3, TesterSimulator::Failure::Drop);
     sim.clearReceived();
     QVERIFY(QMetaObject::invokeMethod(settings, "apply"));
-    QTRY_VERIFY_WITH_TIMEOUT(failureDialog()->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(failureDialog()->isVisible(), 10000);
     QCOMPARE(device->scales()->modifiedIndexes(), QList<int>{3});
     QCOMPARE(sim.scaleSlot(3).name, QString("NON"));
     QVERIFY(!sim.received().contains("setscl")); // no switch for a slot not written
@@ -126,15 +134,16 @@ private slots:
     QObject* identity = host.find("identity");
     QVERIFY(menu->property("connected").toBool());
     sim.hangUp();
-    QTRY_VERIFY_WITH_TIMEOUT(!menu->property("connected").toBool(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!menu->property("connected").toBool(), 10000);
     QVERIFY(identity->property("text").toString().contains("Прибор не подключен"));
     QVERIFY(sim.comeBack());
     qputenv("BRENMO_TESTER_PORT", sim.portName().toLocal8Bit());
-    QTRY_VERIFY_WITH_TIMEOUT(menu->property("connected").toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(menu->property("connected").toBool(), 30000);
     QVERIFY(!identity->property("text").toString().contains("Прибор не подключен"));
     sim.measure(812.0);
     MeasurementModel* table = device->measures();
-    QTRY_COMPARE(table->rowCount() > 0 ? table->frequency(table->rowCount() - 1) : 0.0, 812.0);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        table->rowCount() > 0 ? table->frequency(table->rowCount() - 1) : 0.0, 812.0, 10000);
   }
 };
 

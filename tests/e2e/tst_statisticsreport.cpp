@@ -1,6 +1,7 @@
 // The inspector's side of the program through the real interface: the statistics behind the
 // average box, tolerance limits that mark rows in the list and on the chart, and the report
 // saved through its dialog as PDF and CSV.
+#include <QApplication>
 #include <QProcess>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -286,5 +287,11 @@ void StatisticsReportEndToEnd::theReportDialogWritesAPdfWithEveryShownRowAndACsv
   QVERIFY(!host.window("reportFailedDialog")->isVisible());
 }
 
-QTEST_MAIN(StatisticsReportEndToEnd)
+int main(int argc, char** argv) {
+  AppHost::prepareEnvironment();
+  QApplication app(argc, argv);
+  StatisticsReportEndToEnd test;
+  return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_statisticsreport.moc"

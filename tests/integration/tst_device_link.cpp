@@ -5,6 +5,7 @@
 #include "device/device.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
+#include "models/tolerancelimits.h"
 #include "support/deviceprobe.h"
 #include "support/devicetestcase.h"
 
@@ -221,6 +222,53 @@ private slots:
     device->scales()->unhideLowestScale("HRB", "латунь");
     QSettings file(QSettings::IniFormat, QSettings::UserScope, "Brenmo", "settings");
     QCOMPARE(file.value("ScaleDesciptions/Scale3").toString(), QString("латунь"));
+  }
+
+  // Binary bytes inside one group: QSettings would take their quotes as opening a value that
+  // runs on past the line breaks, and lose every group after them at the next write.
+  void garbageInOneGroupCostsOnlyItsOwnLinesAndTheOriginalIsKept() {
+    stopDevice();
+    QByteArray garbage;
+    QRandomGenerator bytes(7);
+    for (int i = 0; i < 4096; ++i)
+      garbage += char(bytes.bounded(256));
+    const QByteArray original = "[General]\nLastPortName=ttyUSB7\n\n[ScaleDesciptions]\n"
+                                "Scale3=brass\n" +
+                                garbage +
+                                "\nScale4=bronze\n\n[ToleranceLimits]\nHRC=\"40;45\"\n\n"
+                                "[CalibrationUndo]\n0\\A=200\n0\\Name=HRC\n";
+    const QString fileName =
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "Brenmo", "settings").fileName();
+    QFile written(fileName);
+    QVERIFY(written.open(QIODevice::WriteOnly));
+    written.write(original);
+    written.close();
+
+    startDevice();
+    ToleranceLimits limits;
+    const QString notice = device->takeSettingsNotice();
+    QVERIFY(device->takeSettingsNotice().isEmpty());
+    const QDir folder = QFileInfo(fileName).dir();
+    const QStringList copies = folder.entryList({"settings.ini.unreadable-*"});
+    QCOMPARE(copies.size(), 1);
+    QVERIFY2(notice.contains(QDir::toNativeSeparators(folder.filePath(copies.first()))),
+             qPrintable(notice));
+    QFile copy(folder.filePath(copies.first()));
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), original);
+    QCOMPARE(limits.lower("HRC"), 40.0);
+    stopDevice();
+
+    QSettings file(QSettings::IniFormat, QSettings::UserScope, "Brenmo", "settings");
+    QCOMPARE(file.value("LastPortName").toString(), QString("ttyUSB7"));
+    QCOMPARE(file.value("ToleranceLimits/HRC").toString(), QString("40;45"));
+    QCOMPARE(file.value("CalibrationUndo/0/A").toDouble(), 200.0);
+    QCOMPARE(file.value("CalibrationUndo/0/Name").toString(), QString("HRC"));
+
+    // Mended once: the next start has nothing to tell and makes no second copy.
+    startDevice();
+    QVERIFY(device->takeSettingsNotice().isEmpty());
+    QCOMPARE(folder.entryList({"settings.ini.unreadable-*"}).size(), 1);
   }
 };
 

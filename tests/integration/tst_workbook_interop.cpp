@@ -184,22 +184,39 @@ void TestWorkbookInterop::libreOfficeShowsOurWorkbookCellByCell() {
   QVERIFY(writeMeasurementWorkbook(fileName,
                                    {Measurement(at(14, 5, 9), "HRC", 52.25, 0, 1),
                                     Measurement(at(14, 6, 10), "HB", 250, 0, 1)}));
-  // A profile of its own, so that a LibreOffice already running is not disturbed.
+  // A profile of its own, so that a LibreOffice already running is not disturbed. Fields
+  // split on ";": in a locale with the decimal comma Calc writes 52,25.
   QProcess process;
   process.start(
       soffice,
       {"-env:UserInstallation=" + QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
        "--headless",
        "--convert-to",
-       "csv:Text - txt - csv (StarCalc):44,34,76",
+       "csv:Text - txt - csv (StarCalc):59,34,76",
        "--outdir",
        m_dir.path(),
        fileName});
   QVERIFY(process.waitForFinished(120000));
   QFile csv(m_dir.filePath("calc.csv"));
   QVERIFY2(csv.open(QIODevice::ReadOnly), process.readAllStandardError().constData());
-  QCOMPARE(QString::fromUtf8(csv.readAll()).trimmed(),
-           QStringLiteral("14:05:09 21.03.24,52.25,HRC\n14:06:10 21.03.24,250,HB"));
+  const QStringList lines = QString::fromUtf8(csv.readAll()).trimmed().split('\n');
+  struct Row {
+    QString time; // text in our workbook, so the same in any locale
+    double hardness;
+    QString scale;
+  };
+  const QList<Row> expected{{"14:05:09 21.03.24", 52.25, "HRC"}, {"14:06:10 21.03.24", 250, "HB"}};
+  QCOMPARE(lines.size(), expected.size());
+  for (int row = 0; row < expected.size(); ++row) {
+    const QStringList cells = lines[row].trimmed().split(';');
+    QCOMPARE(cells.size(), 3);
+    QCOMPARE(cells[0], expected[row].time);
+    bool number = false;
+    const double hardness = QString(cells[1]).replace(',', '.').toDouble(&number);
+    QVERIFY2(number, qPrintable(cells[1]));
+    QCOMPARE(hardness, expected[row].hardness);
+    QCOMPARE(cells[2], expected[row].scale);
+  }
 }
 
 QTEST_GUILESS_MAIN(TestWorkbookInterop)
