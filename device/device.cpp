@@ -109,6 +109,14 @@ bool Device::isBusy() {
   return m_waiting;
 }
 
+void Device::cancelRead() {
+  if (!m_reading)
+    return;
+  qDebug() << "Memory read cancelled";
+  m_cancelRead = true;
+  emit readCancelRequested();
+}
+
 bool Device::open(OpenMode mode) {
   lastPortName = PortDiscovery::chooseTesterPort(PortDiscovery::availablePorts());
   if (!lastPortName.isEmpty())
@@ -320,6 +328,7 @@ void Device::waitForEvents(bool untilLine) {
       loop.quit();
   });
   QObject::connect(this, &QIODevice::aboutToClose, &loop, &QEventLoop::quit);
+  QObject::connect(this, &Device::readCancelRequested, &loop, &QEventLoop::quit);
   loop.exec();
 }
 
@@ -354,7 +363,7 @@ QByteArray Device::waitForLine(bool* ok, const ReplyTest& isReply) {
       budgetMs += wireTimeMs(line);
     }
     const qint64 left = budgetMs - elapsed.elapsed();
-    if (left <= 0 || !isOpen())
+    if (left <= 0 || !isOpen() || m_cancelRead)
       break;
     if (!responseTimer->isActive())
       responseTimer->start(int(left));

@@ -36,6 +36,12 @@ class Device : public QSerialPort {
   // The tester's port when the last open found it but may not use it for lack of
   // permission; empty otherwise. The interface names the remedy instead of "not found".
   Q_PROPERTY(QString deniedPortName READ deniedPortName NOTIFY deniedPortNameChanged)
+  // A memory read under way: the records received so far of the count the tester announced
+  // (both 0 when no read runs). Updated a few times a second, not per record.
+  Q_PROPERTY(int readProgress READ readProgress NOTIFY readProgressChanged)
+  Q_PROPERTY(int readTotal READ readTotal NOTIFY readProgressChanged)
+  // The last memory read was stopped by the user (its rows so far are kept).
+  Q_PROPERTY(bool readCancelled READ readCancelled NOTIFY readProgressChanged)
 
 public:
   enum ScalesNames {
@@ -66,6 +72,8 @@ public:
   static constexpr int WakeUpIntervalMs = 25000;
   // An incomplete line longer than this is dropped, so a babbling line cannot fill memory.
   static constexpr qint64 MaxLineBytes = 4096;
+  // How often a memory read tells its progress.
+  static constexpr int ProgressIntervalMs = 100;
   // While the tester is gone, how often to look for it again.
   static constexpr int LookForTesterIntervalMs = 2000;
   // Read errors in a row after which the port counts as lost.
@@ -76,6 +84,9 @@ public:
 
   bool open(OpenMode mode) override;
   QString deniedPortName() const { return m_deniedPortName; }
+  int readProgress() const { return m_readProgress; }
+  int readTotal() const { return m_readTotal; }
+  bool readCancelled() const { return m_readCancelled; }
   // What start-up had to mend in the settings file, for the main window to tell once; empty
   // when nothing was, and after the first call.
   Q_INVOKABLE QString takeSettingsNotice();
@@ -101,6 +112,9 @@ public:
 
 signals:
   void deniedPortNameChanged();
+  void readProgressChanged();
+  // Ends the wait of a memory read at once; internal to the cancel.
+  void readCancelRequested();
   void beginDataChange();
   void dataChanged();
   void lineReady();
@@ -139,6 +153,9 @@ public slots:
   bool isDeviceOpen();
   // A command is waiting for its reply: any other is refused until it is done.
   bool isBusy();
+  // Stops a memory read under way: the rows read so far stay, and the records still on their
+  // way are dropped before the next request. Nothing happens when no read runs.
+  void cancelRead();
 
 private slots:
   void timerTimeout();
@@ -247,6 +264,11 @@ private:
   QString m_testerIdentity;               // the identity of the tester last connected
   int m_owedShapes = 0;                   // ReplyShape bits of replies that may still come
   ReplyShape m_requestShape = OtherShape; // of the request last written
+  bool m_reading = false;                 // a memory read takes its records
+  bool m_cancelRead = false;
+  bool m_readCancelled = false;
+  int m_readProgress = 0;
+  int m_readTotal = 0;
   int m_readErrors = 0;
   QElapsedTimer m_lastReadError;
   QTimer* m_lookTimer = nullptr;

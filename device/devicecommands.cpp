@@ -2,6 +2,7 @@
 #include "device/device.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QStandardPaths>
 #include <QTimer>
@@ -64,6 +65,14 @@ bool Device::readMemory() {
   // The table now holds memory rows: the delete key must not reach them.
   liveSeries = false;
   emit beginDataChange();
+  m_reading = true;
+  m_cancelRead = false;
+  m_readCancelled = false;
+  m_readProgress = 0;
+  m_readTotal = *count;
+  emit readProgressChanged();
+  QElapsedTimer sinceShown;
+  sinceShown.start();
   // The rows reach the table in one piece: views rebuild once, not once per record.
   QList<Measurement> records;
   for (int i = 1; i <= *count; ++i) {
@@ -74,7 +83,22 @@ bool Device::readMemory() {
       break;
     if (std::optional<Measurement> record = LineFormat::parseRecordLine(line))
       records.append(*record);
+    m_readProgress = i;
+    if (m_cancelRead) {
+      m_owedShapes |= OtherShape; // the rest is still on its way
+      break;
+    }
+    if (sinceShown.elapsed() >= ProgressIntervalMs) {
+      emit readProgressChanged();
+      sinceShown.restart();
+    }
   }
+  m_readCancelled = m_cancelRead;
+  m_reading = false;
+  m_cancelRead = false;
+  m_readProgress = 0;
+  m_readTotal = 0;
+  emit readProgressChanged();
   measModel->replaceAll(records);
   emit dataChanged();
   enableReception();

@@ -304,12 +304,18 @@ QtObject {
         cancelEnable: false
     }
 
+    // A memory read shows how far it is and can be stopped; its rows so far are kept.
     property RedDialog waitDialog: RedDialog {
+        objectName: "waitDialog"
         x: root.x + (root.width - width) / 2
         y: root.y + (root.height - height) / 2
         acceptEnable: false
-        cancelEnable: false
-        text: qsTr("Подождите...")
+        cancelEnable: device.readTotal > 0
+        text: device.readTotal > 0
+              ? qsTr("Подождите...") + "\n"
+                + qsTr("%1 из %2").arg(device.readProgress).arg(device.readTotal)
+              : qsTr("Подождите...")
+        onCanceled: device.cancelRead()
     }
 
     property RedDialog warningDialog: RedDialog {
@@ -406,7 +412,8 @@ QtObject {
 
     function connectToDevice(portName) {
         waitDialog.visible = true
-        if (device.connect(portName === undefined ? "" : portName) && device.isDeviceOpen()) {
+        var read = device.connect(portName === undefined ? "" : portName)
+        if (device.isDeviceOpen()) {
             mainMenu.devNumber = device.id()
             readScaleLists()
             graph.updateAxis()
@@ -414,6 +421,10 @@ QtObject {
             warningDialog.visible = true
         }
         waitDialog.visible = false
+        // A read the user stopped needs no word; one the line cut short does.
+        if (!read && device.isDeviceOpen() && !device.readCancelled)
+            showFailure(qsTr("Память прибора прочитана не полностью. Проверьте\n"
+                             + "связь и нажмите кнопку \"Соединение\" ещё раз."))
     }
 
     function calibrationSwitch() {

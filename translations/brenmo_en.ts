@@ -602,8 +602,18 @@ press the &quot;Connection&quot; button.</translation>
 Список остался прежним; чтобы прочитать память
 этого прибора, нажмите кнопку &quot;Соединение&quot;.</source>
         <translation>Another tester is connected: %1.
-The list stays as it was; to read this tester's
+The list stays as it was; to read this tester&apos;s
 memory, press the &quot;Connection&quot; button.</translation>
+    </message>
+    <message>
+        <source>%1 из %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>Память прибора прочитана не полностью. Проверьте
+связь и нажмите кнопку &quot;Соединение&quot; ещё раз.</source>
+        <translation>The tester&apos;s memory was not read in full. Check
+the cable and press &quot;Connection&quot; again.</translation>
     </message>
 </context>
 </TS>

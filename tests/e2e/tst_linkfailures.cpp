@@ -145,6 +145,54 @@ private slots:
     QTRY_COMPARE_WITH_TIMEOUT(
         table->rowCount() > 0 ? table->frequency(table->rowCount() - 1) : 0.0, 812.0, 10000);
   }
+
+  void anotherTesterOnThePortIsNamedAndReadingItIsLeftToTheUser() {
+    QObject* menu = host.find("mainMenu");
+    MeasurementModel* table = device->measures();
+    const int rows = table->rowCount();
+    sim.hangUp();
+    QTRY_VERIFY_WITH_TIMEOUT(!menu->property("connected").toBool(), 10000);
+    sim.setIdentity("67890");
+    QVERIFY(sim.comeBack());
+    qputenv("BRENMO_TESTER_PORT", sim.portName().toLocal8Bit());
+    QTRY_VERIFY_WITH_TIMEOUT(failureDialog()->isVisible(), 30000);
+    QVERIFY(failureDialog()->property("text").toString().contains("67890"));
+    QCOMPARE(menu->property("devNumber").toString(), QString("67890"));
+    QVERIFY(menu->property("connected").toBool());
+    QCOMPARE(table->rowCount(), rows);
+    acceptFailure();
+    QVERIFY(QMetaObject::invokeMethod(host.root(), "connectToDevice", Q_ARG(QVariant, QVariant())));
+    QCOMPARE(table->rowCount(), sim.memory().size());
+    QVERIFY(!failureDialog()->isVisible());
+  }
+
+  void longMemoryReadShowsHowFarItIsAndStopsOnCancel() {
+    sim.seedMemory(200);
+    sim.setPaced(true); // about 30 ms a record
+    QQuickWindow* wait = host.window("waitDialog");
+    QStringList texts;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      const QString text = wait->property("text").toString();
+      if (wait->isVisible() && (texts.isEmpty() || texts.constLast() != text))
+        texts.append(text);
+      auto* cancel = wait->findChild<QQuickItem*>("cancelButton");
+      if (text.contains(QRegularExpression("^Подождите...\n([3-9]\\d|1\\d\\d) из 200$")) &&
+          cancel && cancel->isVisible()) {
+        const QPointF centre = cancel->mapToScene(QPointF(cancel->width() / 2, 10));
+        QTest::mouseClick(wait, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+      }
+    });
+    watch.start(50);
+    QVERIFY(QMetaObject::invokeMethod(host.root(), "connectToDevice", Q_ARG(QVariant, QVariant())));
+    watch.stop();
+    QVERIFY2(texts.size() >= 3, qPrintable(texts.join('|')));
+    QVERIFY(!wait->isVisible());
+    QVERIFY(!failureDialog()->isVisible()); // a read the user stopped needs no word
+    const int kept = device->measures()->rowCount();
+    QVERIFY2(kept >= 30 && kept < 200, qPrintable(QString::number(kept)));
+    sim.setPaced(false);
+  }
 };
 
 int main(int argc, char** argv) {

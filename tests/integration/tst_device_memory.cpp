@@ -31,6 +31,33 @@ class DeviceMemoryTest : public DeviceTestCase {
   }
 
 private slots:
+  void longReadTellsItsProgressAndCanBeStoppedKeepingItsRows() {
+    sim().seedMemory(300);
+    sim().setPaced(true); // about 30 ms a record, as at 9600 baud
+    QList<QPair<int, int>> shown;
+    QObject::connect(device.get(), &Device::readProgressChanged, device.get(), [&] {
+      shown.append({device->readProgress(), device->readTotal()});
+      if (device->readProgress() >= 60)
+        device->cancelRead();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!device->connect()); // not every record was read
+    QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(device->readCancelled());
+    QCOMPARE(device->readTotal(), 0);
+    QVERIFY(shown.size() >= 4);
+    QCOMPARE(shown.first(), qMakePair(0, 300));
+    QVERIFY(shown[2].first > shown[1].first); // it moves as records arrive
+    const int kept = table().rowCount();
+    QVERIFY2(kept >= 60 && kept < 300, qPrintable(QString::number(kept)));
+    for (int i = 0; i < kept; ++i)
+      QCOMPARE(table().dateTime(i), sim().memory()[i].dateTime);
+    // The records still on the wire are not taken for the next reply.
+    QCOMPARE(device->id(), QString("12345\n"));
+    QCOMPARE(table().rowCount(), kept);
+  }
+
   void connectReadsEveryRecordWithItsFields() {
     sim().seedMemory(25);
     QSignalSpy begin(device.get(), &Device::beginDataChange);
