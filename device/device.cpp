@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -153,14 +157,28 @@ void Device::portError(QSerialPort::SerialPortError error) {
   if (error == QSerialPort::ResourceError) {
     loseTester();
   } else if (error == QSerialPort::ReadError) {
-    // A hung-up line reads nothing but errors, one after another; an error now and then is a
-    // glitch.
+    // A hung-up line reads as end of file, and Qt names that by whatever error number was
+    // left over, so the line itself is asked. Otherwise a hung-up line reads nothing but
+    // errors, one after another, while an error now and then is a glitch.
+    if (lineHungUp()) {
+      loseTester();
+      return;
+    }
     if (!m_lastReadError.isValid() || m_lastReadError.elapsed() > 1000)
       m_readErrors = 0;
     m_lastReadError.start();
     if (++m_readErrors >= LostAfterReadErrors)
       loseTester();
   }
+}
+
+bool Device::lineHungUp() {
+#ifdef Q_OS_UNIX
+  pollfd line{int(handle()), POLLIN, 0};
+  return ::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLERR | POLLNVAL));
+#else
+  return false;
+#endif
 }
 
 void Device::loseTester() {

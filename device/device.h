@@ -220,6 +220,7 @@ private:
   enum class Search { None, FirstFind, AfterLoss };
   void startSearch(Search kind);
   bool portListed() const;
+  bool lineHungUp();
   void stopSearch();
   // After the search opened the port: is it the tester the table came from?
   void checkReturningTester();

@@ -32,6 +32,13 @@ private slots:
     QCOMPARE(device->id(), QString()); // commands fail at once
   }
 
+  void portGoneFromTheSystemIsLostAlsoWithoutAReadError() {
+    // Idle, nothing is read: a converter whose driver reports no error is still missed.
+    QVERIFY(device->connect());
+    PortDiscovery::setPortLister([] { return QList<PortDiscovery::PortDescription>(); });
+    QTRY_VERIFY_WITH_TIMEOUT(!device->isDeviceOpen(), 3000);
+  }
+
   void testerPluggedBackResumesReceptionWithEveryMeasurementKept() {
     sim().seedMemory(3);
     QVERIFY(device->connect());
