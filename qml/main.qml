@@ -57,9 +57,9 @@ QtObject {
             onOtherTesterConnected: {
                 mainMenu.devNumber = identity
                 root.isValidScales = false // its scales are not the ones read
-                app.showFailure(qsTr("Подключен другой прибор: %1.\nСписок остался прежним; "
-                                     + "чтобы прочитать память\nэтого прибора, нажмите кнопку "
-                                     + "\"Соединение\".").arg(identity))
+                app.showFailure(qsTr("Подключен другой прибор: %1. Чтобы прочитать\n"
+                                     + "его память, нажмите кнопку \"Соединение\".")
+                                .arg(identity))
             }
         }
 

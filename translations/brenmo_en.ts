@@ -143,26 +143,22 @@ The kept constants stay for another undo.</translation>
 Check the link to the tester. Nothing was written.</translation>
     </message>
     <message>
-        <source>Прибор не подтвердил запись, и шкалу не удалось
-прочитать: неизвестно, какие коэффициенты в приборе.
-Прежние сохранены для отмены калибровки.</source>
-        <translation>The tester did not confirm the write, and the scale
-could not be read back: which constants it holds is unknown.
-The previous ones are kept for undoing the calibration.</translation>
-    </message>
-    <message>
-        <source>Калибровка не выполнена: прибор хранит не те
-коэффициенты, что были отправлены. Прежние
-сохранены для отмены калибровки.</source>
-        <translation>Calibration not done: the tester holds other
-constants than those sent. The previous ones
-are kept for undoing the calibration.</translation>
-    </message>
-    <message>
         <source>Калибровка не выполнена: прибор не принял
 коэффициенты. В приборе прежние коэффициенты.</source>
         <translation>Calibration not done: the tester did not take
 the constants. It holds the previous ones.</translation>
+    </message>
+    <message>
+        <source>Запись не подтверждена: шкалу не удалось прочитать.
+Прежние коэффициенты сохранены для отмены.</source>
+        <translation>Write not confirmed: the scale could not be read back.
+The previous constants are kept for an undo.</translation>
+    </message>
+    <message>
+        <source>Калибровка не выполнена: в приборе иные
+коэффициенты. Прежние сохранены для отмены.</source>
+        <translation>Calibration not done: the tester holds other
+constants. The previous ones are kept for an undo.</translation>
     </message>
 </context>
 <context>
@@ -598,14 +594,6 @@ check the cable and press &quot;APPLY&quot; again.</translation>
 press the &quot;Connection&quot; button.</translation>
     </message>
     <message>
-        <source>Подключен другой прибор: %1.
-Список остался прежним; чтобы прочитать память
-этого прибора, нажмите кнопку &quot;Соединение&quot;.</source>
-        <translation>Another tester is connected: %1.
-The list stays as it was; to read this tester&apos;s
-memory, press the &quot;Connection&quot; button.</translation>
-    </message>
-    <message>
         <source>%1 из %2</source>
         <translation>%1 of %2</translation>
     </message>
@@ -614,6 +602,12 @@ memory, press the &quot;Connection&quot; button.</translation>
 связь и нажмите кнопку &quot;Соединение&quot; ещё раз.</source>
         <translation>The tester&apos;s memory was not read in full. Check
 the cable and press &quot;Connection&quot; again.</translation>
+    </message>
+    <message>
+        <source>Подключен другой прибор: %1. Чтобы прочитать
+его память, нажмите кнопку &quot;Соединение&quot;.</source>
+        <translation>Another tester is connected: %1. To read
+its memory, press the &quot;Connection&quot; button.</translation>
     </message>
 </context>
 </TS>
