@@ -189,7 +189,7 @@ void Device::loseTester() {
     m_heldLines.append(readLine());
   close();
   m_inFlight = false;
-  // A tester lost while the search was still asking who it is was never found.
+  // A port lost while the first search was still opening it held no tester yet.
   startSearch(m_search == Search::FirstFind ? Search::FirstFind : Search::AfterLoss);
   emit connectedChanged();
   scheduleHeldLines();
