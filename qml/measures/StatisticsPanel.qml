@@ -87,7 +87,9 @@ RedModalFrame {
         anchors.left: title.left
         anchors.top: covered.bottom
         anchors.topMargin: 12
-        columns: Math.max(1, Math.min(blockRepeater.count, 3))
+        // Up to three blocks side by side, as many as the window is wide enough for.
+        columns: Math.max(1, Math.min(blockRepeater.count, 3,
+                                      Math.floor((panel.width - 80) / (Defines.baseFontSize * 19))))
         columnSpacing: Defines.baseFontSize * 2
         rowSpacing: 12
 
