@@ -8,37 +8,44 @@
 #include "models/measurementmodel.h"
 #include "models/tolerancelimits.h"
 
-namespace {
-
-const QString kNoValue = QStringLiteral("—");
-
-} // namespace
-
 void MeasurementStatistics::Aggregate::add(const Row& row) {
-  if (row.hardness > 0.0)
-    values.add(row.hardness);
-  else
+  ScaleFigures& figures = scales[row.scale];
+  figures.scale = row.scale;
+  ++rowCount;
+  if (row.hardness > 0.0) {
+    figures.values.add(row.hardness);
+  } else {
     ++invalid;
-  if (row.outside)
+    ++figures.invalid;
+  }
+  if (row.outside) {
     ++outside;
-  ++scales[row.scale];
+    ++figures.outside;
+  }
 }
 
 void MeasurementStatistics::Aggregate::remove(const Row& row) {
-  if (row.hardness > 0.0)
-    values.remove(row.hardness);
-  else
-    --invalid;
-  if (row.outside)
-    --outside;
   const auto it = scales.find(row.scale);
-  if (it != scales.end() && --it.value() == 0)
+  if (it == scales.end())
+    return;
+  ScaleFigures& figures = it.value();
+  --rowCount;
+  if (row.hardness > 0.0) {
+    figures.values.remove(row.hardness);
+  } else {
+    --invalid;
+    --figures.invalid;
+  }
+  if (row.outside) {
+    --outside;
+    --figures.outside;
+  }
+  if (figures.rows() == 0)
     scales.erase(it);
 }
 
 void MeasurementStatistics::Aggregate::clear() {
-  values.clear();
-  invalid = outside = 0;
+  rowCount = invalid = outside = 0;
   scales.clear();
 }
 
@@ -81,24 +88,24 @@ QString MeasurementStatistics::scale() const {
   return scales.size() == 1 ? scales.constBegin().key() : QString();
 }
 
-QString MeasurementStatistics::meanText() const {
-  return count() > 0 ? HardnessText::ofAverage(mean()) : kNoValue;
+QList<ScaleFigures> MeasurementStatistics::scaleFigures() const {
+  return covered().scales.values();
 }
 
-QString MeasurementStatistics::deviationText() const {
-  return count() > 1 ? HardnessText::ofDeviation(standardDeviation()) : kNoValue;
-}
-
-QString MeasurementStatistics::minimumText() const {
-  return count() > 0 ? HardnessText::ofMeasurement(minimum()) : kNoValue;
-}
-
-QString MeasurementStatistics::maximumText() const {
-  return count() > 0 ? HardnessText::ofMeasurement(maximum()) : kNoValue;
-}
-
-QString MeasurementStatistics::rangeText() const {
-  return count() > 0 ? HardnessText::ofAverage(range()) : kNoValue;
+QVariantList MeasurementStatistics::blocks() const {
+  QVariantList list;
+  for (const ScaleFigures& figures : covered().scales) {
+    list.append(QVariantMap{{QStringLiteral("scale"), figures.scale},
+                            {QStringLiteral("count"), figures.values.count()},
+                            {QStringLiteral("invalidCount"), figures.invalid},
+                            {QStringLiteral("outsideCount"), figures.outside},
+                            {QStringLiteral("meanText"), figures.meanText()},
+                            {QStringLiteral("deviationText"), figures.deviationText()},
+                            {QStringLiteral("minimumText"), figures.minimumText()},
+                            {QStringLiteral("maximumText"), figures.maximumText()},
+                            {QStringLiteral("rangeText"), figures.rangeText()}});
+  }
+  return list;
 }
 
 bool MeasurementStatistics::isRowOutside(int row) const {

@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include <QHash>
+#include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -14,7 +15,7 @@ class MeasurementModel;
 class ToleranceLimits;
 class QModelIndex;
 
-// The figures of a measurement list that the statistics panel and the report show: count,
+// The figures of a measurement list that the statistics panel shows, scale by scale: count,
 // mean, standard deviation, minimum, maximum and range, with the rows outside the tolerance
 // limits and those without a valid result counted apart.
 //
@@ -33,16 +34,9 @@ class MeasurementStatistics : public QObject {
   Q_PROPERTY(int invalidCount READ invalidCount NOTIFY changed)
   Q_PROPERTY(int outsideCount READ outsideCount NOTIFY changed)
   Q_PROPERTY(QString scale READ scale NOTIFY changed)
-  Q_PROPERTY(double mean READ mean NOTIFY changed)
-  Q_PROPERTY(double standardDeviation READ standardDeviation NOTIFY changed)
-  Q_PROPERTY(double minimum READ minimum NOTIFY changed)
-  Q_PROPERTY(double maximum READ maximum NOTIFY changed)
-  Q_PROPERTY(double range READ range NOTIFY changed)
-  Q_PROPERTY(QString meanText READ meanText NOTIFY changed)
-  Q_PROPERTY(QString deviationText READ deviationText NOTIFY changed)
-  Q_PROPERTY(QString minimumText READ minimumText NOTIFY changed)
-  Q_PROPERTY(QString maximumText READ maximumText NOTIFY changed)
-  Q_PROPERTY(QString rangeText READ rangeText NOTIFY changed)
+  // One map a scale of the covered rows, by scale name: scale, count, invalidCount,
+  // outsideCount, meanText, deviationText, minimumText, maximumText, rangeText.
+  Q_PROPERTY(QVariantList blocks READ blocks NOTIFY changed)
 
 public:
   explicit MeasurementStatistics(QObject* parent = nullptr);
@@ -57,22 +51,14 @@ public:
   // Rows covered, with and without a valid result.
   int rowCount() const { return covered().rows(); }
   // Rows with a valid result (hardness above 0): the ones the figures are taken over.
-  int count() const { return covered().values.count(); }
+  int count() const { return covered().rows() - covered().invalid; }
   int invalidCount() const { return covered().invalid; }
   int outsideCount() const { return covered().outside; }
   // The one scale of the covered rows; empty when they mix scales or there are none.
   QString scale() const;
-  double mean() const { return covered().values.mean(); }
-  double standardDeviation() const { return covered().values.standardDeviation(); }
-  double minimum() const { return covered().values.minimum(); }
-  double maximum() const { return covered().values.maximum(); }
-  double range() const { return maximum() - minimum(); }
-  // "—" where a figure has no value: no valid rows, or a deviation of a single row.
-  QString meanText() const;
-  QString deviationText() const;
-  QString minimumText() const;
-  QString maximumText() const;
-  QString rangeText() const;
+  // The figures of each scale of the covered rows, by scale name.
+  QList<ScaleFigures> scaleFigures() const;
+  QVariantList blocks() const;
 
   // Whether a shown row lies outside its scale's limits (for the list and the chart).
   Q_INVOKABLE bool isRowOutside(int row) const;
@@ -93,11 +79,11 @@ private:
     QString scale;
   };
   struct Aggregate {
-    RunningStatistics values; // valid results only
+    int rowCount = 0;
     int invalid = 0;
     int outside = 0;
-    QHash<QString, int> scales;
-    int rows() const { return values.count() + invalid; }
+    QMap<QString, ScaleFigures> scales;
+    int rows() const { return rowCount; }
     void add(const Row& row);
     void remove(const Row& row);
     void clear();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "models/hardnesstext.h"
+
 void RunningStatistics::add(double value) {
   if (m_count == 0)
     m_shift = value;
@@ -52,4 +54,31 @@ double RunningStatistics::minimum() const {
 
 double RunningStatistics::maximum() const {
   return m_values.empty() ? 0.0 : m_values.rbegin()->first;
+}
+
+namespace {
+
+const QString kNoValue = QStringLiteral("—");
+
+} // namespace
+
+QString ScaleFigures::meanText() const {
+  return values.count() > 0 ? HardnessText::ofAverage(values.mean()) : kNoValue;
+}
+
+QString ScaleFigures::deviationText() const {
+  return values.count() > 1 ? HardnessText::ofDeviation(values.standardDeviation()) : kNoValue;
+}
+
+QString ScaleFigures::minimumText() const {
+  return values.count() > 0 ? HardnessText::ofMeasurement(values.minimum()) : kNoValue;
+}
+
+QString ScaleFigures::maximumText() const {
+  return values.count() > 0 ? HardnessText::ofMeasurement(values.maximum()) : kNoValue;
+}
+
+QString ScaleFigures::rangeText() const {
+  return values.count() > 0 ? HardnessText::ofAverage(values.maximum() - values.minimum())
+                            : kNoValue;
 }

@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include <QString>
+
 // Count, mean, sample standard deviation, minimum and maximum of a set of values that grows
 // and shrinks one value at a time, without a pass over the set.
 //
@@ -28,4 +30,21 @@ private:
   double m_sum = 0.0;   // of (value - shift)
   double m_sumSq = 0.0; // of (value - shift)^2
   std::map<double, int> m_values;
+};
+
+// The figures of the rows of one scale. Hardness of different scales is never averaged
+// together, so each scale of a list has figures of its own.
+struct ScaleFigures {
+  QString scale;
+  RunningStatistics values; // valid results only
+  int invalid = 0;          // rows without a result ("ERR")
+  int outside = 0;
+
+  int rows() const { return values.count() + invalid; }
+  // "—" where a figure has no value: no valid rows, or a deviation of a single row.
+  QString meanText() const;
+  QString deviationText() const;
+  QString minimumText() const;
+  QString maximumText() const;
+  QString rangeText() const;
 };

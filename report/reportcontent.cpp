@@ -29,20 +29,24 @@ ReportContent collectReport(const MeasurementModel& model,
   content.filter = filter;
   content.chart = chart;
   QStringList scales; // in the order of their first row
+  QMap<QString, ScaleFigures> figures;
   int number = 0;
   for (const Measurement& meas : model.shownMeasures()) {
     ReportContent::Row row{++number, meas.dateTime(), meas.hardness(), meas.scale(), 0};
     row.side = limits ? limits->side(row.scale, row.hardness) : 0;
+    ScaleFigures& ofScale = figures[row.scale];
+    ofScale.scale = row.scale;
     if (row.hardness > 0.0)
-      content.statistics.add(row.hardness);
+      ofScale.values.add(row.hardness);
     else
-      ++content.invalidCount;
+      ++ofScale.invalid;
     if (row.side != 0)
-      ++content.outsideCount;
+      ++ofScale.outside;
     if (!scales.contains(row.scale))
       scales.append(row.scale);
     content.rows.append(row);
   }
+  content.scales = figures.values();
   if (limits) {
     for (const QString& scale : scales) {
       const QString text = limitsText(*limits, scale);

@@ -26,10 +26,8 @@ struct ReportContent {
   QString deviceId;
   QString filter; // the scale filter in force, as the list's drop-down shows it
   QList<Row> rows;
-  RunningStatistics statistics; // of the rows with a valid result
-  int invalidCount = 0;
-  int outsideCount = 0;
-  QStringList limits; // one text a scale that has limits, for example "HRC: 45.5 … 60"
+  QList<ScaleFigures> scales; // one a scale of the rows, by scale name, as the panel has them
+  QStringList limits;         // one text a scale that has limits, for example "HRC: 45.5 … 60"
   QImage chart;
 };
 

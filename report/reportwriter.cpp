@@ -1,7 +1,9 @@
 #include "report/reportwriter.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -11,21 +13,40 @@
 namespace {
 
 QString pdfFilter() {
-  return QStringLiteral("Отчёт PDF (*.pdf)");
+  return ReportWriter::tr("Отчёт PDF (*.pdf)");
 }
 
 QString csvFilter() {
-  return QStringLiteral("Таблица CSV (*.csv)");
+  return ReportWriter::tr("Таблица CSV (*.csv)");
 }
 
-// Hardness for a spreadsheet: the value as measured, "." as decimal point whatever the locale.
-QString csvHardness(double hardness) {
-  return hardness > 0.0 ? HardnessText::ofNumber(hardness) : QStringLiteral("ERR");
+// How spreadsheets of the interface's language read a CSV: Russian Excel and LibreOffice take
+// ";" between fields and a decimal comma, English ones "," and a decimal point.
+struct CsvConvention {
+  QChar separator;
+  QChar decimalPoint;
+};
+
+CsvConvention csvConvention() {
+  // The catalogue in force names its language; untranslated, the interface is Russian.
+  const QLocale language(ReportWriter::tr(
+      "ru_RU", "the locale of this translation: CSV reports take their decimal point from it"));
+  const QChar point =
+      language.decimalPoint() == QLatin1Char(',') ? QLatin1Char(',') : QLatin1Char('.');
+  return {point == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(','), point};
 }
 
-// A field never carries the separator or a line break; a scale name is the tester's text.
-QString csvField(QString text) {
-  if (text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"')) ||
+// Hardness as measured, in the convention's decimal point, without group separators.
+QString csvHardness(double hardness, const CsvConvention& convention) {
+  if (hardness <= 0.0)
+    return QStringLiteral("ERR");
+  return HardnessText::ofNumber(hardness).replace(QLatin1Char('.'), convention.decimalPoint);
+}
+
+// A field with the separator, a quote or a line break (a scale name is the tester's text) is
+// quoted.
+QString csvField(QString text, const CsvConvention& convention) {
+  if (text.contains(convention.separator) || text.contains(QLatin1Char('"')) ||
       text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
     text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -53,7 +74,7 @@ bool ReportWriter::saveReport(MeasurementModel* model,
   QString chosenFilter;
   QString fileName = QFileDialog::getSaveFileName(
       nullptr,
-      QStringLiteral("Сохранить отчёт"),
+      tr("Сохранить отчёт"),
       QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
       pdfFilter() + QStringLiteral(";;") + csvFilter(),
       &chosenFilter);
@@ -88,22 +109,31 @@ bool ReportWriter::writeReport(const QString& fileName,
   return written;
 }
 
+QString ReportWriter::failedWrite(const QString& fileName, const QString& detail) {
+  return tr("Не удалось записать файл «%1»: %2").arg(QDir::toNativeSeparators(fileName), detail);
+}
+
 bool ReportWriter::writeCsv(const QString& fileName, const ReportContent& content, QString* error) {
+  const CsvConvention convention = csvConvention();
+  const auto line = [&convention](const QStringList& fields) {
+    QStringList quoted;
+    for (const QString& field : fields)
+      quoted << csvField(field, convention);
+    return quoted.join(convention.separator).toUtf8() + "\r\n";
+  };
   QByteArray text("\xEF\xBB\xBF"); // spreadsheets take the file as UTF-8 only with the mark
-  const QStringList header{tr("Дата"), tr("Время"), tr("Твёрдость"), tr("Шкала")};
-  text += header.join(QLatin1Char(';')).toUtf8() + "\r\n";
+  text += line({tr("Дата"), tr("Время"), tr("Твёрдость"), tr("Шкала")});
   for (const ReportContent::Row& row : content.rows) {
-    const QStringList fields{row.dateTime.date().toString(QStringLiteral("dd.MM.yyyy")),
-                             row.dateTime.time().toString(QStringLiteral("hh:mm:ss")),
-                             csvHardness(row.hardness),
-                             csvField(row.scale)};
-    text += fields.join(QLatin1Char(';')).toUtf8() + "\r\n";
+    text += line({row.dateTime.date().toString(QStringLiteral("dd.MM.yyyy")),
+                  row.dateTime.time().toString(QStringLiteral("hh:mm:ss")),
+                  csvHardness(row.hardness, convention),
+                  row.scale});
   }
   // The old file stays whole until the new one is complete.
   QSaveFile file(fileName);
   if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
     if (error)
-      *error = file.errorString();
+      *error = failedWrite(fileName, file.errorString());
     return false;
   }
   return true;

@@ -44,6 +44,8 @@ signals:
 
 private:
   void setErrorString(const QString& text);
+  // Our own sentence in the interface's language, the system's detail after it.
+  static QString failedWrite(const QString& fileName, const QString& detail);
 
   QString m_errorString;
 };

@@ -395,6 +395,35 @@ Save the workbook again in Excel or LibreOffice.</translation>
         <source>Нет списка измерений.</source>
         <translation>There is no measurement list.</translation>
     </message>
+    <message>
+        <source>Шкала %1</source>
+        <translation>Scale %1</translation>
+    </message>
+    <message>
+        <source>С результатом: %1</source>
+        <translation>With a result: %1</translation>
+    </message>
+    <message>
+        <source>Отчёт PDF (*.pdf)</source>
+        <translation>PDF report (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Таблица CSV (*.csv)</source>
+        <translation>CSV table (*.csv)</translation>
+    </message>
+    <message>
+        <source>ru_RU</source>
+        <comment>the locale of this translation: CSV reports take their decimal point from it</comment>
+        <translation>en_US</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт</source>
+        <translation>Save report</translation>
+    </message>
+    <message>
+        <source>Не удалось записать файл «%1»: %2</source>
+        <translation>Could not write the file “%1”: %2</translation>
+    </message>
 </context>
 <context>
     <name>ScaleModel</name>
@@ -485,10 +514,6 @@ Check the cable, close the settings and open them again.</translation>
         <translation>STATISTICS</translation>
     </message>
     <message>
-        <source>Измерений</source>
-        <translation>Measurements</translation>
-    </message>
-    <message>
         <source>Среднее</source>
         <translation>Mean</translation>
     </message>
@@ -529,8 +554,12 @@ Check the cable, close the settings and open them again.</translation>
         <translation>APPLY</translation>
     </message>
     <message>
-        <source>разные шкалы: выберите шкалу над списком</source>
-        <translation>mixed scales: choose one above the list</translation>
+        <source>С результатом</source>
+        <translation>With a result</translation>
+    </message>
+    <message>
+        <source>Без результата (ERR)</source>
+        <translation>Without a result (ERR)</translation>
     </message>
 </context>
 <context>

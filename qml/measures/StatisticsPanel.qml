@@ -47,11 +47,8 @@ RedModalFrame {
         if (!statistics)
             return ""
         var rows = statistics.selectionOnly ? qsTr("выделенные строки") : qsTr("все строки списка")
-        var scale = statistics.scale !== "" ? statistics.scale
-                                            : (statistics.rowCount > 0
-                                               ? qsTr("разные шкалы: выберите шкалу над списком")
-                                               : "—")
-        return rows + ", " + scale
+        var scales = statistics.blocks.map(function(block) { return block.scale })
+        return rows + ", " + (scales.length > 0 ? scales.join(", ") : "—")
     }
 
     panelWidth: Math.max(Defines.dialogWidth, figures.width + 40, limitFields.width + 40)
@@ -83,40 +80,66 @@ RedModalFrame {
         wrapMode: Text.WordWrap
     }
 
+    // One block a scale: hardness of different scales is never averaged together.
     Grid {
         id: figures
         objectName: "figures"
         anchors.left: title.left
         anchors.top: covered.bottom
         anchors.topMargin: 12
-        columns: 4
-        columnSpacing: 14
-        rowSpacing: 6
-
-        property var rows: statistics ? [
-            [qsTr("Измерений"), statistics.count + (statistics.invalidCount > 0
-                                 ? " (+" + statistics.invalidCount + " ERR)" : "")],
-            [qsTr("Среднее"), statistics.meanText],
-            [qsTr("Ст. отклонение"), statistics.deviationText],
-            [qsTr("Размах"), statistics.rangeText],
-            [qsTr("Минимум"), statistics.minimumText],
-            [qsTr("Максимум"), statistics.maximumText],
-            [qsTr("Вне допуска"), statistics.outsideCount],
-            ["", ""]
-        ] : []
+        // Up to three blocks side by side, as many as the window is wide enough for.
+        columns: Math.max(1, Math.min(blockRepeater.count, 3,
+                                      Math.floor((panel.width - 80) / (Defines.baseFontSize * 19))))
+        columnSpacing: Defines.baseFontSize * 2
+        rowSpacing: 12
 
         Repeater {
-            model: figures.rows.length * 2
-            Text {
-                readonly property var cell: figures.rows[Math.floor(index / 2)]
-                readonly property bool isValue: index % 2 === 1
-                text: isValue ? String(cell[1]) : cell[0] + (cell[0] !== "" ? ":" : "")
-                // Labels and figures take the room their font needs (wider at high DPI).
-                width: Math.max(implicitWidth, font.pixelSize * (isValue ? 5 : 9))
-                color: isValue && cell[0] === qsTr("Вне допуска") && Number(cell[1]) > 0
-                       ? Defines.baseColor : "black"
-                font.pixelSize: Defines.baseFontSize + 1
-                font.bold: isValue
+            id: blockRepeater
+            model: statistics ? statistics.blocks : []
+
+            Column {
+                id: block
+                objectName: "scaleBlock"
+                readonly property var figuresOfScale: modelData
+                readonly property var rows: [
+                    [qsTr("С результатом"), modelData.count],
+                    [qsTr("Без результата (ERR)"), modelData.invalidCount],
+                    [qsTr("Среднее"), modelData.meanText],
+                    [qsTr("Ст. отклонение"), modelData.deviationText],
+                    [qsTr("Размах"), modelData.rangeText],
+                    [qsTr("Минимум"), modelData.minimumText],
+                    [qsTr("Максимум"), modelData.maximumText],
+                    [qsTr("Вне допуска"), modelData.outsideCount]
+                ]
+                spacing: 4
+
+                Text {
+                    text: block.figuresOfScale.scale
+                    color: Defines.baseColor
+                    font.pixelSize: Defines.baseFontSize + 2
+                    font.bold: true
+                }
+
+                Grid {
+                    columns: 2
+                    columnSpacing: 14
+                    rowSpacing: 6
+
+                    Repeater {
+                        model: block.rows.length * 2
+                        Text {
+                            readonly property var cell: block.rows[Math.floor(index / 2)]
+                            readonly property bool isValue: index % 2 === 1
+                            text: isValue ? String(cell[1]) : cell[0] + ":"
+                            // Labels and figures take the room their font needs (wider at high DPI).
+                            width: Math.max(implicitWidth, font.pixelSize * (isValue ? 4 : 8))
+                            color: isValue && index === block.rows.length * 2 - 1 && Number(cell[1]) > 0
+                                   ? Defines.baseColor : "black"
+                            font.pixelSize: Defines.baseFontSize + 1
+                            font.bold: isValue
+                        }
+                    }
+                }
             }
         }
     }

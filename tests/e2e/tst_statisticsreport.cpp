@@ -12,6 +12,7 @@
 
 #include "apphost.h"
 #include "device/device.h"
+#include "models/hardnesstext.h"
 #include "models/measurementmodel.h"
 #include "models/measurementstatistics.h"
 #include "models/tolerancelimits.h"
@@ -39,7 +40,7 @@ private slots:
   void initTestCase();
   void cleanup();
 
-  void theAverageBoxOpensTheFiguresOfTheShownRows();
+  void theAverageBoxOpensOneBlockAScaleAndTheReportSaysTheSame();
   void limitsSetInThePanelMarkRowsInTheListAndOnTheChart();
   void wrongLimitsAreRefusedWithAMessageAndChangeNothing();
   void tickedRowsAreCountedAloneAndLiveRowsFollow();
@@ -119,7 +120,7 @@ double StatisticsReportEndToEnd::medianHardness(const QString& scale) const {
   return values[values.size() / 2];
 }
 
-void StatisticsReportEndToEnd::theAverageBoxOpensTheFiguresOfTheShownRows() {
+void StatisticsReportEndToEnd::theAverageBoxOpensOneBlockAScaleAndTheReportSaysTheSame() {
   auto* box = qobject_cast<QQuickItem*>(host.find(QStringLiteral("averageBox")));
   QVERIFY(box);
   QQuickWindow* main = host.window("appWindow");
@@ -128,28 +129,82 @@ void StatisticsReportEndToEnd::theAverageBoxOpensTheFiguresOfTheShownRows() {
   QTest::mouseClick(main, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
   QTRY_VERIFY(panel()->isVisible());
 
-  // Against a count of our own over the same rows.
-  double sum = 0.0, low = 1e9, high = 0.0;
+  // The memory mixes scales: each has its figures, against a count of our own over its rows.
+  QMap<QString, QList<double>> byScale;
+  double sum = 0.0;
   for (int row = 0; row < Rows; ++row) {
-    const double h = table->hardness(row);
-    sum += h;
-    low = std::min(low, h);
-    high = std::max(high, h);
+    byScale[table->scale(row)] << table->hardness(row);
+    sum += table->hardness(row);
   }
-  const double mean = sum / Rows;
-  double squares = 0.0;
-  for (int row = 0; row < Rows; ++row)
-    squares += std::pow(table->hardness(row) - mean, 2);
-  QCOMPARE(statistics->count(), Rows);
-  QVERIFY(std::abs(statistics->mean() - mean) < 1e-9);
-  QVERIFY(std::abs(statistics->standardDeviation() - std::sqrt(squares / (Rows - 1))) < 1e-9);
-  QCOMPARE(statistics->minimum(), low);
-  QCOMPARE(statistics->maximum(), high);
-  // The panel's mean reads as the average box does.
-  QCOMPARE(statistics->meanText(), table->average());
+  QVERIFY(byScale.size() > 1);
+  const QList<ScaleFigures> figures = statistics->scaleFigures();
+  QCOMPARE(figures.size(), byScale.size());
+  for (const ScaleFigures& block : figures) {
+    const QList<double> values = byScale.value(block.scale);
+    double mean = 0.0;
+    for (double v : values)
+      mean += v / values.size();
+    double squares = 0.0;
+    for (double v : values)
+      squares += std::pow(v - mean, 2);
+    QCOMPARE(block.values.count(), values.size());
+    QVERIFY(std::abs(block.values.mean() - mean) < 1e-9);
+    if (values.size() > 1) {
+      QVERIFY(std::abs(block.values.standardDeviation() -
+                       std::sqrt(squares / (values.size() - 1))) < 1e-9);
+    }
+    QCOMPARE(block.values.minimum(), *std::min_element(values.begin(), values.end()));
+    QCOMPARE(block.values.maximum(), *std::max_element(values.begin(), values.end()));
+  }
+  // The average box keeps its own arithmetic, over every shown row.
+  QCOMPARE(table->average(), HardnessText::ofAverage(sum / Rows));
   QVERIFY(inPanel("covered")->property("text").toString().contains("все строки списка"));
+
+  // What the panel shows, block by block: the scale, then "label:" and value pairs.
+  QList<QStringList> shown;
+  for (QQuickItem* block : qobject_cast<QQuickItem*>(inPanel("figures"))->childItems()) {
+    if (block->objectName() != QLatin1String("scaleBlock"))
+      continue;
+    QStringList texts;
+    QList<QQuickItem*> items{block};
+    while (!items.isEmpty()) {
+      QQuickItem* item = items.takeFirst();
+      if (item->property("text").isValid())
+        texts << item->property("text").toString();
+      items = item->childItems() + items;
+    }
+    shown << texts;
+  }
+  QCOMPARE(shown.size(), figures.size());
+  for (int i = 0; i < shown.size(); ++i) {
+    QCOMPARE(shown[i].value(0), figures[i].scale);
+    QCOMPARE(shown[i].mid(1, 4),
+             QStringList({"С результатом:",
+                          QString::number(figures[i].values.count()),
+                          "Без результата (ERR):",
+                          "0"}));
+    QCOMPARE(shown[i].count("Среднее:"), 1); // its own mean, none across the scales
+  }
   QVERIFY(QMetaObject::invokeMethod(panel(), "accept"));
   QVERIFY(!panel()->isVisible());
+
+  // The report of the same rows: the same blocks, the counts worded as in the panel.
+  if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    QSKIP("no pdftotext (poppler-utils)");
+  QTemporaryDir folder;
+  const QString pdf = folder.filePath("память.pdf");
+  answerFileDialog(this, pdf);
+  QVERIFY(QMetaObject::invokeMethod(host.find(QStringLiteral("mainMenu")), "reportButtonClicked"));
+  QTRY_VERIFY_WITH_TIMEOUT(pdfText(pdf).contains("Страница 1 из"), 10000);
+  const QString text = pdfText(pdf);
+  for (int i = 0; i < shown.size(); ++i) {
+    for (const QString& part : {"Шкала " + figures[i].scale,
+                                shown[i][1] + " " + shown[i][2],
+                                shown[i][3] + " " + shown[i][4],
+                                "Среднее: " + figures[i].meanText()})
+      QVERIFY2(text.contains(part), qPrintable(part));
+  }
+  QCOMPARE(text.count("Среднее:"), figures.size()); // no mean across the scales
 }
 
 void StatisticsReportEndToEnd::limitsSetInThePanelMarkRowsInTheListAndOnTheChart() {
@@ -230,7 +285,6 @@ void StatisticsReportEndToEnd::tickedRowsAreCountedAloneAndLiveRowsFollow() {
   table->setData(table->index(1, 0), true, MeasurementModel::CheckedRole);
   QVERIFY(statistics->selectionOnly());
   QCOMPARE(statistics->count(), 2);
-  QCOMPARE(statistics->mean(), (table->hardness(0) + table->hardness(1)) / 2);
   QMetaObject::invokeMethod(host.root(), "openStatistics");
   QVERIFY(inPanel("covered")->property("text").toString().contains("выделенные строки"));
   QVERIFY(QMetaObject::invokeMethod(panel(), "accept"));
@@ -241,11 +295,11 @@ void StatisticsReportEndToEnd::tickedRowsAreCountedAloneAndLiveRowsFollow() {
   sim.measure(812.5);
   QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 1, 3000);
   QCOMPARE(statistics->count(), 1);
-  QCOMPARE(statistics->deviationText(), QString("—"));
+  QCOMPARE(statistics->scaleFigures().value(0).deviationText(), QString("—"));
   sim.measure(812.5);
   QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 2, 3000);
   QCOMPARE(statistics->count(), 2);
-  QCOMPARE(statistics->standardDeviation(), 0.0); // equal rows
+  QCOMPARE(statistics->scaleFigures().value(0).values.standardDeviation(), 0.0); // equal rows
 }
 
 void StatisticsReportEndToEnd::theReportDialogWritesAPdfWithEveryShownRowAndACsv() {
@@ -266,7 +320,8 @@ void StatisticsReportEndToEnd::theReportDialogWritesAPdfWithEveryShownRowAndACsv
   QTRY_VERIFY_WITH_TIMEOUT(pdfText(pdf).contains("Страница 1 из 1"), 5000);
   const QString text = pdfText(pdf);
   QVERIFY(text.contains(QString("Измерений: %1").arg(table->rowCount())));
-  QVERIFY(text.contains(QString("Среднее: %1").arg(statistics->meanText())));
+  QVERIFY(
+      text.contains(QString("Среднее: %1").arg(statistics->scaleFigures().value(0).meanText())));
   QVERIFY(text.contains(device->property("deviceId").toString()) || text.contains("Прибор:"));
   for (int row = 0; row < table->rowCount(); ++row) {
     const QString time = table->dateTime(row).toString("hh:mm:ss");

@@ -1,14 +1,17 @@
-// The inspection report as another program reads it: the CSV through python3's csv module, the
-// PDF through pdftotext.
+// The inspection report as another program reads it: the CSV through python3's csv module and
+// LibreOffice, the PDF through pdftotext.
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include "models/measurementmodel.h"
 #include "models/tolerancelimits.h"
 #include "report/reportwriter.h"
+#include "support/filedialoganswer.h"
+#include "support/openpyxl.h"
 
 namespace {
 
@@ -40,18 +43,41 @@ private slots:
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_folder.filePath("config"));
   }
 
-  void csvReadsBackInASpreadsheetsShapeWithADecimalPoint() {
+  void csvFollowsTheInterfacesLanguageAndItsSpreadsheetsReadNumbers_data() {
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<QStringList>("header");
+    QTest::addColumn<QString>("hardness"); // 52.25 as written
+    QTest::addColumn<int>("language");     // LibreOffice's code of the locale it imports in
+    QTest::newRow("Russian") << false << ";" << QStringList{"Дата", "Время", "Твёрдость", "Шкала"}
+                             << "52,25" << 1049;
+    QTest::newRow("English") << true << "," << QStringList{"Date", "Time", "Hardness", "Scale"}
+                             << "52.25" << 1033;
+  }
+
+  void csvFollowsTheInterfacesLanguageAndItsSpreadsheetsReadNumbers() {
+    QFETCH(bool, english);
+    QFETCH(QString, separator);
+    QFETCH(QStringList, header);
+    QFETCH(QString, hardness);
+    QFETCH(int, language);
     const QString python = QStandardPaths::findExecutable("python3");
     if (python.isEmpty())
       QSKIP("no python3");
+    QTranslator catalogue;
+    if (english) {
+      QVERIFY(catalogue.load(QStringLiteral(BRENMO_BUILT_CATALOGUE)));
+      QCoreApplication::installTranslator(&catalogue);
+    }
     MeasurementModel model;
     model.add(meas(52.25, "HRC", 0));
     model.add(meas(0.0, "HRC", 61));
-    model.add(meas(245.0, "HB;2", 3600 * 24));
-    const QString fileName = m_folder.filePath("отчёт.csv");
+    model.add(meas(245.0, "HB;2,5", 3600 * 24)); // the tester's text may hold either separator
+    const QString fileName = m_folder.filePath(QStringLiteral("отчёт-%1.csv").arg(language));
     ReportWriter writer;
-    QVERIFY2(writer.writeReport(fileName, &model, nullptr, "BRENMO #00001", "Все шкалы", {}),
-             qPrintable(writer.errorString()));
+    const bool written = writer.writeReport(fileName, &model, nullptr, "BRENMO", "Все шкалы", {});
+    QCoreApplication::removeTranslator(&catalogue);
+    QVERIFY2(written, qPrintable(writer.errorString()));
 
     QFile file(fileName);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -59,20 +85,52 @@ private slots:
     const QString script =
         QStringLiteral("import csv, json, sys\n"
                        "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
-                       "    print(json.dumps(list(csv.reader(f, delimiter=';'))))\n");
+                       "    print(json.dumps(list(csv.reader(f, delimiter=sys.argv[2]))))\n");
     int exitCode = -1;
-    const QString out = run(python, {"-c", script, fileName}, &exitCode);
+    const QString out = run(python, {"-c", script, fileName, separator}, &exitCode);
     QCOMPARE(exitCode, 0);
     const QJsonArray rows = QJsonDocument::fromJson(out.toUtf8()).array();
     QCOMPARE(rows.size(), 4);
-    QCOMPARE(rows[0].toArray().toVariantList(),
-             QVariantList({"Дата", "Время", "Твёрдость", "Шкала"}));
+    QCOMPARE(rows[0].toArray().toVariantList(), QVariant(header).toList());
     QCOMPARE(rows[1].toArray().toVariantList(),
-             QVariantList({"21.03.2024", "14:05:09", "52.25", "HRC"}));
+             QVariantList({"21.03.2024", "14:05:09", hardness, "HRC"}));
     QCOMPARE(rows[2].toArray().toVariantList(),
              QVariantList({"21.03.2024", "14:06:10", "ERR", "HRC"}));
     QCOMPARE(rows[3].toArray().toVariantList(),
-             QVariantList({"22.03.2024", "14:05:09", "245", "HB;2"}));
+             QVariantList({"22.03.2024", "14:05:09", "245", "HB;2,5"}));
+
+    // A spreadsheet importing it in that language takes every hardness for a number.
+    const QString soffice = QStandardPaths::findExecutable("soffice");
+    if (soffice.isEmpty())
+      QSKIP("LibreOffice is not installed");
+    const QString openpyxl = pythonWithOpenpyxl();
+    if (openpyxl.isEmpty())
+      QSKIP("no python3-openpyxl");
+    const QString outDir = m_folder.filePath(QStringLiteral("calc-%1").arg(language));
+    // The import's options: separator, quote, UTF-8, from line 1, no column formats, locale.
+    const QString filter =
+        QStringLiteral("CSV:%1,34,76,1,,%2").arg(int(separator.at(0).unicode())).arg(language);
+    run(soffice,
+        {"-env:UserInstallation=" + QUrl::fromLocalFile(m_folder.filePath("profile")).toString(),
+         "--headless",
+         "--infilter=" + filter,
+         "--convert-to",
+         "xlsx",
+         "--outdir",
+         outDir,
+         fileName});
+    const QString workbook = outDir + '/' + QFileInfo(fileName).completeBaseName() + ".xlsx";
+    QVERIFY2(QFile::exists(workbook), qPrintable(workbook));
+    const QString cells = run(openpyxl,
+                              {"-c",
+                               "import openpyxl, sys\n"
+                               "sheet = openpyxl.load_workbook(sys.argv[1]).active\n"
+                               "for row in sheet.iter_rows(min_row=2, min_col=3):\n"
+                               "    print(' '.join(c.data_type + '=' + str(c.value) for c in "
+                               "row))\n",
+                               workbook});
+    QCOMPARE(cells.split('\n', Qt::SkipEmptyParts),
+             QStringList({"n=52.25 s=HRC", "s=ERR s=HRC", "n=245 s=HB;2,5"}));
   }
 
   void pdfHoldsTheFiguresTheLimitsAndEveryShownRowOnNumberedPages() {
@@ -131,19 +189,37 @@ private slots:
     QCOMPARE(text.count("выше допуска"), 4);
   }
 
-  void aFailedWriteSaysWhyAndLeavesTheOldFile() {
+  // The dialog and the failures speak the interface's language; the system's detail follows.
+  void aFailedWriteSaysWhyInTheInterfacesLanguageAndLeavesTheOldFile() {
     MeasurementModel model;
     model.add(meas(50.0, "HRC", 0));
     ReportWriter writer;
     QVERIFY(
         !writer.writeReport(m_folder.filePath("нет/такой/папки.csv"), &model, nullptr, "", "", {}));
-    QVERIFY(!writer.errorString().isEmpty());
+    QVERIFY2(writer.errorString().startsWith("Не удалось записать файл «"),
+             qPrintable(writer.errorString()));
+    QVERIFY(!writer.errorString().endsWith(": "));
 
     // A name taken by a folder cannot become the report; the folder keeps what it held.
     QVERIFY(QDir(m_folder.path()).mkpath("taken.pdf/inside"));
     QVERIFY(!writer.writeReport(m_folder.filePath("taken.pdf"), &model, nullptr, "", "", {}));
-    QVERIFY(!writer.errorString().isEmpty());
+    QVERIFY(writer.errorString().startsWith("Не удалось записать файл «"));
     QVERIFY(QFileInfo(m_folder.filePath("taken.pdf/inside")).isDir());
+
+    QTranslator catalogue;
+    QVERIFY(catalogue.load(QStringLiteral(BRENMO_BUILT_CATALOGUE)));
+    QCoreApplication::installTranslator(&catalogue);
+    QVERIFY(!writer.writeReport(m_folder.filePath("taken.pdf"), &model, nullptr, "", "", {}));
+    const QString english = writer.errorString();
+    const std::shared_ptr<SeenFileDialog> seen = answerFileDialog(this, QString());
+    QVERIFY(!writer.saveReport(&model, nullptr, "", "", {}));
+    QCoreApplication::removeTranslator(&catalogue);
+    QVERIFY2(english.startsWith("Could not write the file “" +
+                                QDir::toNativeSeparators(m_folder.filePath("taken.pdf")) + "”: "),
+             qPrintable(english));
+    QVERIFY(english.size() > english.indexOf("”: ") + 3);
+    QCOMPARE(seen->title, QString("Save report"));
+    QCOMPARE(seen->filters, QStringList({"PDF report (*.pdf)", "CSV table (*.csv)"}));
   }
 };
 

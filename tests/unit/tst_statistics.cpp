@@ -18,6 +18,15 @@ Measurement meas(double hardness, const QString& scale = "HRC", int second = 0) 
   return Measurement(start.addSecs(second), scale, hardness, 800.0 + second, 1.0);
 }
 
+// The figures of one scale, or none when the covered rows have no such scale.
+ScaleFigures of(const MeasurementStatistics& stats, const QString& scale = "HRC") {
+  for (const ScaleFigures& figures : stats.scaleFigures()) {
+    if (figures.scale == scale)
+      return figures;
+  }
+  return ScaleFigures();
+}
+
 void tick(MeasurementModel& model, int row, bool on = true) {
   model.setData(model.index(row, 0), on, MeasurementModel::CheckedRole);
 }
@@ -79,17 +88,20 @@ private slots:
     MeasurementModel model;
     MeasurementStatistics stats;
     stats.setModel(&model);
-    QCOMPARE(stats.meanText(), QString("—"));
-    QCOMPARE(stats.minimumText(), QString("—"));
-    model.add(meas(52.25));
-    QCOMPARE(stats.meanText(), QString("52.3"));
-    QCOMPARE(stats.deviationText(), QString("—")); // one row: n − 1 = 0
-    QCOMPARE(stats.rangeText(), QString("0.0"));
+    QVERIFY(stats.scaleFigures().isEmpty());
+    QCOMPARE(ScaleFigures().meanText(), QString("—"));
     model.add(meas(0.0)); // ERR: counted apart, not a zero hardness
+    QCOMPARE(of(stats).meanText(), QString("—"));
+    QCOMPARE(of(stats).minimumText(), QString("—"));
+    model.add(meas(52.25));
+    QCOMPARE(of(stats).meanText(), QString("52.3"));
+    QCOMPARE(of(stats).deviationText(), QString("—")); // one row: n − 1 = 0
+    QCOMPARE(of(stats).rangeText(), QString("0.0"));
     QCOMPARE(stats.rowCount(), 2);
     QCOMPARE(stats.count(), 1);
     QCOMPARE(stats.invalidCount(), 1);
-    QCOMPARE(stats.minimumText(), QString("52.3"));
+    QCOMPARE(of(stats).invalid, 1);
+    QCOMPARE(of(stats).minimumText(), QString("52.3"));
   }
 
   void figuresFollowTickingDeletingFilteringAndLiveRows() {
@@ -102,34 +114,38 @@ private slots:
     model.add(meas(200.0, "HB", 3));
     QCOMPARE(changed.count(), 3); // one notice per live row
     QCOMPARE(stats.count(), 3);
-    QVERIFY(stats.scale().isEmpty()); // HRC and HB mixed
+    QVERIFY(stats.scale().isEmpty()); // HRC and HB mixed: figures of each, none across them
+    QCOMPARE(stats.scaleFigures().size(), 2);
+    QCOMPARE(of(stats, "HB").values.mean(), 200.0);
+    QCOMPARE(of(stats, "HRC").values.mean(), 55.0);
 
     tick(model, 0);
     tick(model, 1);
     QVERIFY(stats.selectionOnly());
     QCOMPARE(stats.count(), 2);
-    QCOMPARE(stats.mean(), 55.0);
+    QCOMPARE(stats.scaleFigures().size(), 1);
+    QCOMPARE(of(stats).values.mean(), 55.0);
     QCOMPARE(stats.scale(), QString("HRC"));
 
     model.removeChecked();
     QVERIFY(!stats.selectionOnly());
     QCOMPARE(stats.count(), 1);
-    QCOMPARE(stats.mean(), 200.0);
+    QCOMPARE(of(stats, "HB").values.mean(), 200.0);
 
     model.add(meas(40.0, "HRC", 4));
     model.add(meas(44.0, "HRC", 5));
     model.setScaleFilter("HRC");
     QCOMPARE(stats.count(), 2);
-    QCOMPARE(stats.mean(), 42.0);
+    QCOMPARE(of(stats).values.mean(), 42.0);
     QCOMPARE(stats.scale(), QString("HRC"));
 
     model.remove(0);
     QCOMPARE(stats.count(), 1);
-    QCOMPARE(stats.maximum(), 44.0);
+    QCOMPARE(of(stats).values.maximum(), 44.0);
 
     model.clear();
     QCOMPARE(stats.rowCount(), 0);
-    QCOMPARE(stats.meanText(), QString("—"));
+    QVERIFY(stats.scaleFigures().isEmpty());
   }
 
   // Every change kept row by row must end where a fresh count of the same rows ends.
@@ -186,10 +202,17 @@ private slots:
     QCOMPARE(stats.invalidCount(), fresh.invalidCount());
     QCOMPARE(stats.outsideCount(), fresh.outsideCount());
     QCOMPARE(stats.selectionOnly(), fresh.selectionOnly());
-    QCOMPARE(stats.minimum(), fresh.minimum());
-    QCOMPARE(stats.maximum(), fresh.maximum());
-    QVERIFY(qAbs(stats.mean() - fresh.mean()) < 1e-9);
-    QVERIFY(qAbs(stats.standardDeviation() - fresh.standardDeviation()) < 1e-9);
+    QCOMPARE(stats.scaleFigures().size(), fresh.scaleFigures().size());
+    for (const ScaleFigures& expected : fresh.scaleFigures()) {
+      const ScaleFigures kept = of(stats, expected.scale);
+      QCOMPARE(kept.values.count(), expected.values.count());
+      QCOMPARE(kept.invalid, expected.invalid);
+      QCOMPARE(kept.outside, expected.outside);
+      QCOMPARE(kept.values.minimum(), expected.values.minimum());
+      QCOMPARE(kept.values.maximum(), expected.values.maximum());
+      QVERIFY(qAbs(kept.values.mean() - expected.values.mean()) < 1e-9);
+      QVERIFY(qAbs(kept.values.standardDeviation() - expected.values.standardDeviation()) < 1e-9);
+    }
     for (int row = 0; row < model.rowCount(); ++row)
       QCOMPARE(stats.isRowOutside(row), fresh.isRowOutside(row));
   }
