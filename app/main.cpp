@@ -1,6 +1,7 @@
 #include <clocale>
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QQmlApplicationEngine>
 #include <QScreen>
@@ -18,12 +19,14 @@ int main(int argc, char* argv[]) {
   std::setlocale(LC_NUMERIC, "C");
 
   // The texts are Russian; brenmo_en.qm in the working directory, or the installed one for
-  // a user whose language is English, replaces them.
+  // a user whose language is English, replaces them. Otherwise the framework's own dialogs
+  // and buttons are made Russian too.
   QTranslator translator;
-  loadCatalogue(translator,
-                QLocale::system(),
-                installedCatalogueFolder(QCoreApplication::applicationDirPath()));
-  app.installTranslator(&translator);
+  if (loadCatalogue(translator,
+                    QLocale::system(),
+                    installedCatalogueFolder(QCoreApplication::applicationDirPath())) ||
+      loadFrameworkCatalogue(translator, QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+    app.installTranslator(&translator);
 
   // Reference hardness is typed with a decimal comma whatever the system locale.
   QLocale::setDefault(QLocale(QLocale::Russian));

@@ -190,6 +190,18 @@ the constants. It holds the previous ones.</translation>
         <source>Виккерс, легир. сталь</source>
         <translation>Vickers, alloy steel</translation>
     </message>
+    <message>
+        <source>Таблица Excel (*.xlsx)</source>
+        <translation>Excel workbook (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>Сохранить измерения</source>
+        <translation>Save measurements</translation>
+    </message>
+    <message>
+        <source>Открыть измерения</source>
+        <translation>Open measurements</translation>
+    </message>
 </context>
 <context>
     <name>MeasureList</name>
@@ -288,6 +300,13 @@ Save the workbook again in Excel or LibreOffice.</translation>
     <message>
         <source>поиск прибора...</source>
         <translation>looking for the tester...</translation>
+    </message>
+</context>
+<context>
+    <name>RedInputDialog</name>
+    <message>
+        <source>Введите твердость меры:</source>
+        <translation>Enter the block&apos;s hardness:</translation>
     </message>
 </context>
 <context>
@@ -602,7 +621,7 @@ press the &quot;Connection&quot; button.</translation>
 Список остался прежним; чтобы прочитать память
 этого прибора, нажмите кнопку &quot;Соединение&quot;.</source>
         <translation>Another tester is connected: %1.
-The list stays as it was; to read this tester's
+The list stays as it was; to read this tester&apos;s
 memory, press the &quot;Connection&quot; button.</translation>
     </message>
 </context>
