@@ -24,3 +24,7 @@ QString installedCatalogueFolder(const QString& programFolder) {
   return QDir::cleanPath(programFolder + QLatin1Char('/') +
                          QStringLiteral(BRENMO_CATALOGUE_FROM_PROGRAM));
 }
+
+bool loadFrameworkCatalogue(QTranslator& translator, const QString& frameworkFolder) {
+  return translator.load(QStringLiteral("qtbase_ru"), frameworkFolder);
+}

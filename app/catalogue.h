@@ -19,3 +19,8 @@ bool loadCatalogue(QTranslator& translator,
 
 // The installed catalogue's folder for a program in this folder (its bin/ on Linux).
 QString installedCatalogueFolder(const QString& programFolder);
+
+// The framework's own Russian texts (file dialogs, standard buttons) for the Russian
+// interface: qtbase_ru.qm from the folder Qt keeps its catalogues in. Without it they stay
+// English, which is no harm. True when it was loaded.
+bool loadFrameworkCatalogue(QTranslator& translator, const QString& frameworkFolder);

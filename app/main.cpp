@@ -1,6 +1,7 @@
 #include <clocale>
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QQmlApplicationEngine>
 #include <QScreen>
@@ -18,15 +19,24 @@ int main(int argc, char* argv[]) {
   std::setlocale(LC_NUMERIC, "C");
 
   // The texts are Russian; brenmo_en.qm in the working directory, or the installed one for
-  // a user whose language is English, replaces them.
+  // a user whose language is English, replaces them. Otherwise the framework's own dialogs
+  // and buttons are made Russian too.
   QTranslator translator;
-  loadCatalogue(translator,
-                QLocale::system(),
-                installedCatalogueFolder(QCoreApplication::applicationDirPath()));
-  app.installTranslator(&translator);
+  const bool english =
+      loadCatalogue(translator,
+                    QLocale::system(),
+                    installedCatalogueFolder(QCoreApplication::applicationDirPath()));
+  if (english ||
+      loadFrameworkCatalogue(translator, QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+    app.installTranslator(&translator);
 
-  // Reference hardness is typed with a decimal comma whatever the system locale.
-  QLocale::setDefault(QLocale(QLocale::Russian));
+  // The calendar's months and days in the interface's language. Typed numbers take a decimal
+  // comma or point whatever the locale.
+  const QLocale system = QLocale::system();
+  QLocale::setDefault(!english ? QLocale(QLocale::Russian)
+                      : system.language() == QLocale::English
+                          ? system
+                          : QLocale(QLocale::English, QLocale::UnitedKingdom));
 
   const QScreen* screen = QGuiApplication::primaryScreen();
   registerQmlTypes(screen ? screen->logicalDotsPerInch() : 96.0);

@@ -4,6 +4,7 @@
 #include <QtQml>
 
 #include "app/chartpoints.h"
+#include "app/desktop.h"
 #include "calibration/calibration.h"
 #include "device/device.h"
 #include "models/measurementmodel.h"
@@ -33,4 +34,10 @@ void registerQmlTypes(qreal logicalDpi) {
   qmlRegisterType<ToleranceLimits>("com.tivor.report", 1, 0, "ToleranceLimits");
   qmlRegisterType<ReportWriter>("com.tivor.report", 1, 0, "ReportWriter");
   qmlRegisterSingletonType(definesDocumentFor(logicalDpi), "com.tivor.defines", 1, 0, "Defines");
+  qmlRegisterSingletonType<Desktop>(
+      "com.tivor.desktop", 1, 0, "Desktop", [](QQmlEngine*, QJSEngine*) -> QObject* {
+        // One for every engine, never deleted by one.
+        QQmlEngine::setObjectOwnership(&Desktop::instance(), QQmlEngine::CppOwnership);
+        return &Desktop::instance();
+      });
 }

@@ -1,6 +1,7 @@
 // The tester's commands: identity, clock, memory, and the workbook dialogs.
 #include "device/device.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -18,9 +19,17 @@ QString documentsFolder() {
   return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-// Fixed texts of the file dialogs.
+// The file dialogs' texts, in the interface's language.
 QString workbookFilter() {
-  return QStringLiteral("Таблица Excel (*.xlsx)");
+  return QCoreApplication::translate("Device", "Таблица Excel (*.xlsx)");
+}
+
+QString saveCaption() {
+  return QCoreApplication::translate("Device", "Сохранить измерения");
+}
+
+QString openCaption() {
+  return QCoreApplication::translate("Device", "Открыть измерения");
 }
 
 } // namespace
@@ -173,14 +182,14 @@ bool Device::clearMemory() {
 }
 
 QString Device::saveToFile() {
-  const QString fileName = QFileDialog::getSaveFileName(
-      nullptr, QStringLiteral("Сохранить измерения"), documentsFolder(), workbookFilter());
+  const QString fileName =
+      QFileDialog::getSaveFileName(nullptr, saveCaption(), documentsFolder(), workbookFilter());
   return measModel->saveToXlsx(fileName);
 }
 
 QString Device::openFromFile() {
-  const QString fileName = QFileDialog::getOpenFileName(
-      nullptr, QStringLiteral("Открыть измерения"), documentsFolder(), workbookFilter());
+  const QString fileName =
+      QFileDialog::getOpenFileName(nullptr, openCaption(), documentsFolder(), workbookFilter());
   if (fileName.isEmpty())
     return QString();
   const QString failure = measModel->openFromXlsx(fileName);

@@ -15,7 +15,9 @@ packages=(
   python3 python3-openpyxl locales poppler-utils
   xvfb xauth x11-apps imagemagick fonts-dejavu-core socat
   # the English catalogue (lrelease, lupdate), the install test's validators, the .deb
-  qttools5-dev desktop-file-utils appstream dpkg-dev file
+  qttools5-dev desktop-file-utils appstream dpkg-dev file lintian
+  # the framework's Russian texts; the X11 extras tell whether a compositor runs
+  qttranslations5-l10n libqt5x11extras5-dev
 )
 
 missing=()

@@ -186,6 +186,18 @@ constants. The previous ones are kept for an undo.</translation>
         <source>Виккерс, легир. сталь</source>
         <translation>Vickers, alloy steel</translation>
     </message>
+    <message>
+        <source>Таблица Excel (*.xlsx)</source>
+        <translation>Excel workbook (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>Сохранить измерения</source>
+        <translation>Save measurements</translation>
+    </message>
+    <message>
+        <source>Открыть измерения</source>
+        <translation>Open measurements</translation>
+    </message>
 </context>
 <context>
     <name>MeasureList</name>
@@ -284,6 +296,13 @@ Save the workbook again in Excel or LibreOffice.</translation>
     <message>
         <source>поиск прибора...</source>
         <translation>looking for the tester...</translation>
+    </message>
+</context>
+<context>
+    <name>RedInputDialog</name>
+    <message>
+        <source>Введите твердость меры:</source>
+        <translation>Enter the block&apos;s hardness:</translation>
     </message>
 </context>
 <context>

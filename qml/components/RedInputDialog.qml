@@ -23,7 +23,7 @@ RedModalFrame {
         id: prompt
         x: 20
         y: 20
-        text: "Введите твердость меры:"
+        text: qsTr("Введите твердость меры:")
         color: Defines.baseColor
         font.pixelSize: Defines.baseFontSize + 3
         lineHeight: 1.5

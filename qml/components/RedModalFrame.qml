@@ -1,10 +1,12 @@
 import QtQuick 2.7
 import QtQuick.Window 2.2
 import com.tivor.defines 1.0
+import com.tivor.desktop 1.0
 
 // What RedDialog and RedInputDialog share: a frameless modal window covering the main window,
 // dimmed, with a white panel whose OK and cancel buttons, Return and Escape close it.
-// Children declared by a user go onto the panel.
+// Children declared by a user go onto the panel. A desktop that composites nothing would
+// paint the see-through part black, so there the window is just the panel, with a border.
 Window {
     id: frame
 
@@ -48,8 +50,8 @@ Window {
     modality: Qt.ApplicationModal
     flags: Qt.SplashScreen
     color: "transparent"
-    width: root.width
-    height: root.height
+    width: Desktop.composited ? root.width : panel.width
+    height: Desktop.composited ? root.height : panel.height
 
     onVisibleChanged: {
         if (!visible)
@@ -67,6 +69,8 @@ Window {
 
         anchors.centerIn: parent
         color: "white"
+        border.width: Desktop.composited ? 0 : 1
+        border.color: "#9a9a9a"
         focus: true
 
         // The keypad's Enter is left alone; nothing travels past the panel. This also works

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "app/desktop.h"
 #include "apphost.h"
 #include "device/device.h"
 #include "files/measurementworkbook.h"
@@ -143,9 +144,11 @@ int main(int argc, char** argv) {
   const QDir out(args.value(1, QStringLiteral("docs/screenshots")));
   const QString prefix = args.value(2);
   // Further arguments: a catalogue (brenmo_en.qm) for pictures of the translated interface,
-  // and "main" to stop after the main window.
+  // "main" to stop after the main window, and "plain" for the dialogs of a desktop that
+  // composites nothing (otherwise they are pictured as a compositing desktop shows them).
   const QStringList options = args.mid(3);
   const bool mainWindowOnly = options.contains(QStringLiteral("main"));
+  Desktop::instance().setComposited(!options.contains(QStringLiteral("plain")));
   QTranslator translator;
   for (const QString& option : options) {
     if (!option.endsWith(QLatin1String(".qm")))

@@ -1,6 +1,7 @@
 import QtQuick 2.7
 import QtTest 1.2
 import com.tivor.defines 1.0
+import com.tivor.desktop 1.0
 import "../../qml/components/"
 
 // The shared components: hover colours, the modal boxes' keys and buttons, corner resizing.
@@ -110,6 +111,25 @@ Item {
             compare(canceledSpy.count, 1)
             compare(acceptedSpy.count, 1)
             verify(!dialog.visible)
+        }
+
+        // Without a compositor the see-through part would be painted black: the box is then
+        // only its panel, and answers as before; with one it covers the main window.
+        function test_withoutACompositorTheBoxIsJustItsPanel() {
+            var composited = Desktop.composited
+            Desktop.composited = true
+            open(dialog)
+            compare(dialog.width, root.width)
+            compare(dialog.height, root.height)
+            dialog.visible = false
+
+            Desktop.composited = false
+            open(dialog)
+            compare(dialog.width, Defines.dialogWidth)
+            compare(dialog.height, Defines.dialogHeight)
+            windowKeys.click(dialog, Qt.Key_Return)
+            compare(acceptedSpy.count, 1)
+            Desktop.composited = composited
         }
 
         function test_keypadEnterIsNotAnAnswer() {
