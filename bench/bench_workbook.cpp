@@ -280,6 +280,39 @@ QList<HostileFile> makeHostileFiles(const QTemporaryDir& dir) {
     files.append(
         {QStringLiteral("hostile: 16 MiB of empty cells behind a comment"), emptyCellsFile});
   emptyCells.clear();
+  // Twelve million numbered rows without cells, most of them past the last row of a sheet.
+  QByteArray emptyRows = plainStart;
+  emptyRows.reserve(12000000 * 19 + 64);
+  for (int row = 1; row <= 12000000; ++row)
+    emptyRows += "<row r=\"" + QByteArray::number(row) + "\"/>";
+  const QString emptyRowsFile = dir.filePath(QStringLiteral("empty-rows.xlsx"));
+  if (zipParts(emptyRowsFile, hostileWorkbook(emptyRows + plainEnd, "<sst/>", dateStyles)))
+    files.append({QStringLiteral("hostile: 12,000,000 numbered empty rows"), emptyRowsFile});
+  emptyRows.clear();
+  emptyRows.squeeze();
+  // Shared strings up to the cap of their part, random so that they are no bomb, of which the
+  // sheet refers to none.
+  QByteArray strings = "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+  strings.reserve(int(XlsxPackage::maxStringsPartSize));
+  while (strings.size() < XlsxPackage::maxStringsPartSize - 4096) {
+    strings += "<si><t>";
+    for (int i = 0; i < 40; ++i) {
+      state = state * 1664525u + 1013904223u;
+      strings += char('a' + (state >> 24) % 26);
+    }
+    strings += "</t></si>";
+  }
+  const QString stringsFile = dir.filePath(QStringLiteral("unused-strings.xlsx"));
+  if (zipParts(stringsFile,
+               hostileWorkbook(plainStart +
+                                   "<row r=\"1\"><c t=\"inlineStr\"><is><t>08:00:00 21.03.24</t>"
+                                   "</is></c><c><v>52</v></c><c t=\"inlineStr\"><is><t>HRC</t>"
+                                   "</is></c></row>" +
+                                   plainEnd,
+                               strings + "</sst>",
+                               dateStyles)))
+    files.append(
+        {QStringLiteral("hostile: 96 MiB of shared strings never referred to"), stringsFile});
   return files;
 }
 

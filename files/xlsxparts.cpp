@@ -100,6 +100,51 @@ QString decodeEscapes(const QString& text) {
   return decoded;
 }
 
+std::optional<QString> decodeEntities(const QString& text) {
+  if (!text.contains(QLatin1Char('&'))) {
+    return text;
+  }
+  QString decoded;
+  decoded.reserve(text.size());
+  for (int i = 0; i < text.size(); ++i) {
+    if (text[i] != QLatin1Char('&')) {
+      decoded += text[i];
+      continue;
+    }
+    const int semicolon = text.indexOf(QLatin1Char(';'), i);
+    if (semicolon < 0) {
+      return std::nullopt;
+    }
+    const QStringRef name = text.midRef(i + 1, semicolon - i - 1);
+    if (name == QLatin1String("amp")) {
+      decoded += QLatin1Char('&');
+    } else if (name == QLatin1String("lt")) {
+      decoded += QLatin1Char('<');
+    } else if (name == QLatin1String("gt")) {
+      decoded += QLatin1Char('>');
+    } else if (name == QLatin1String("quot")) {
+      decoded += QLatin1Char('"');
+    } else if (name == QLatin1String("apos")) {
+      decoded += QLatin1Char('\'');
+    } else if (name.startsWith(QLatin1Char('#'))) {
+      bool ok = false;
+      const bool hex = name.startsWith(QLatin1String("#x"));
+      const uint code = name.mid(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
+      const bool isXmlChar =
+          code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+          (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+      if (!ok || !isXmlChar || name.size() < (hex ? 3 : 2)) {
+        return std::nullopt;
+      }
+      decoded += QString::fromUcs4(&code, 1);
+    } else {
+      return std::nullopt;
+    }
+    i = semicolon;
+  }
+  return decoded;
+}
+
 QString readRichText(GuardedXmlReader& xml) {
   const int depth = xml.depth();
   QString text;

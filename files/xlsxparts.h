@@ -51,5 +51,8 @@ std::optional<QVector<bool>> parseDateStyles(const QByteArray& xml);
 QString readRichText(GuardedXmlReader& xml);
 // Characters that XML cannot carry are stored as "_xHHHH_"; this restores them.
 QString decodeEscapes(const QString& text);
+// The five entities and character references in text between tags; nothing for any other
+// entity or a reference to a character XML does not allow.
+std::optional<QString> decodeEntities(const QString& text);
 
 } // namespace XlsxParts

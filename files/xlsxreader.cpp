@@ -63,17 +63,17 @@ std::optional<QString> XlsxReader::relatedPart(QLatin1String type) const {
   return std::nullopt;
 }
 
-bool XlsxReader::readContext() {
+bool XlsxReader::readContext(XlsxFailure* failure) {
   WorkbookContext context;
   context.date1904 = m_date1904;
   // Both parts are optional; a present but unreadable one fails the sheets.
   if (const auto part = relatedPart(QLatin1String("sharedStrings"))) {
-    const auto xml = m_package.read(*part, XlsxPackage::maxStringsPartSize);
-    const auto strings = xml ? XlsxParts::parseSharedStrings(*xml) : std::nullopt;
+    auto xml = m_package.read(*part, XlsxPackage::maxStringsPartSize);
+    auto strings = xml ? SharedStrings::parse(std::move(*xml), failure) : std::nullopt;
     if (!strings) {
       return false;
     }
-    context.sharedStrings = *strings;
+    context.sharedStrings = std::move(*strings);
   }
   if (const auto part = relatedPart(QLatin1String("styles"))) {
     const auto xml = m_package.read(*part);
@@ -94,8 +94,9 @@ std::optional<SheetCells> XlsxReader::readSheet(const QString& name, int lastCol
     m_failure = m_valid ? XlsxFailure::NoSuchSheet : m_failure;
     return std::nullopt;
   }
-  if (sheet->partName.isEmpty() || (!m_context && !readContext())) {
-    fail(XlsxFailure::Damaged);
+  XlsxFailure contextFailure = XlsxFailure::Damaged;
+  if (sheet->partName.isEmpty() || (!m_context && !readContext(&contextFailure))) {
+    fail(contextFailure);
     return std::nullopt;
   }
   const auto xml = m_package.read(sheet->partName, XlsxPackage::maxSheetPartSize);

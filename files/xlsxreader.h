@@ -35,7 +35,7 @@ private:
 
   bool readStructure();
   std::optional<QString> relatedPart(QLatin1String type) const;
-  bool readContext();
+  bool readContext(XlsxFailure* failure);
   // Records why reading failed: the package's reason when it has one, else the given one.
   void fail(XlsxFailure otherwise);
 

@@ -68,6 +68,9 @@ public:
         continue;
       } else if (m_xml.isStartOf(QLatin1String("row"))) {
         startRow();
+        if (m_failure != XlsxFailure::None) {
+          return std::nullopt;
+        }
       } else if (m_xml.isStartOf(QLatin1String("c")) && !readCell()) {
         return std::nullopt;
       }
@@ -104,6 +107,10 @@ private:
   // A row without its number follows the previous one. A number of any length saturates
   // past the sheet, so its cells are ignored instead of landing on another row.
   template <typename Text> void startRow(const Text& number) {
+    // No program writes more rows than a sheet has: a sheet of more is refused at once.
+    if (++m_rows > CellReference::maxRows) {
+      m_failure = XlsxFailure::TooLarge;
+    }
     if (number.isEmpty()) {
       m_row = std::min(m_row + 1, CellReference::maxRows + 1);
     } else {
@@ -217,6 +224,9 @@ public:
         }
         p = tag.next;
         startRow(tag.r);
+        if (m_failure != XlsxFailure::None) {
+          return Scan::Done;
+        }
         inRow = !tag.selfClosing;
       } else if (inRow && startsWith(p, end, "/row>")) {
         p += 5;
@@ -394,52 +404,7 @@ private:
     if (state.invalidChars > 0 || state.remainingChars > 0) {
       return std::nullopt;
     }
-    return decodeEntities(decoded);
-  }
-
-  static std::optional<QString> decodeEntities(const QString& text) {
-    if (!text.contains(QLatin1Char('&'))) {
-      return text;
-    }
-    QString decoded;
-    decoded.reserve(text.size());
-    for (int i = 0; i < text.size(); ++i) {
-      if (text[i] != QLatin1Char('&')) {
-        decoded += text[i];
-        continue;
-      }
-      const int semicolon = text.indexOf(QLatin1Char(';'), i);
-      if (semicolon < 0) {
-        return std::nullopt;
-      }
-      const QStringRef name = text.midRef(i + 1, semicolon - i - 1);
-      if (name == QLatin1String("amp")) {
-        decoded += QLatin1Char('&');
-      } else if (name == QLatin1String("lt")) {
-        decoded += QLatin1Char('<');
-      } else if (name == QLatin1String("gt")) {
-        decoded += QLatin1Char('>');
-      } else if (name == QLatin1String("quot")) {
-        decoded += QLatin1Char('"');
-      } else if (name == QLatin1String("apos")) {
-        decoded += QLatin1Char('\'');
-      } else if (name.startsWith(QLatin1Char('#'))) {
-        bool ok = false;
-        const bool hex = name.startsWith(QLatin1String("#x"));
-        const uint code = name.mid(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
-        const bool isXmlChar =
-            code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
-            (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
-        if (!ok || !isXmlChar || name.size() < (hex ? 3 : 2)) {
-          return std::nullopt;
-        }
-        decoded += QString::fromUcs4(&code, 1);
-      } else {
-        return std::nullopt;
-      }
-      i = semicolon;
-    }
-    return decoded;
+    return XlsxParts::decodeEntities(decoded);
   }
 
   // From just past the cell's start tag to just past its end tag.
@@ -591,6 +556,7 @@ private:
   const WorkbookContext& m_context;
   const int m_lastColumn;
   SheetCells m_cells;
+  int m_rows = 0;
   int m_row = 0;
   int m_column = 0;
   XlsxFailure m_failure = XlsxFailure::None;
@@ -604,13 +570,16 @@ std::optional<SheetCells> XlsxSheetParser::parse(const QByteArray& xml,
                                                  int lastColumn) {
   // The sheet data goes to the scanner when it is one plain <sheetData> element and the part
   // has no markup the scanner leaves to the reader; the part without it must still read.
+  // Inside, the scanner itself refuses anything else, so only the part around is searched.
   const QByteArray open = "<sheetData>";
   const QByteArray close = "</sheetData>";
   const int start = xml.indexOf(open);
   const int stop = xml.lastIndexOf(close);
-  if (start >= 0 && stop > start && xml.indexOf("<sheetData") == start &&
-      xml.indexOf("sheetData", start + open.size()) == stop + 2 && !xml.contains("<!")) {
-    const QByteArray rest = xml.left(start) + "<sheetData/>" + xml.mid(stop + close.size());
+  const QByteArray before = start >= 0 ? xml.left(start) : QByteArray();
+  const QByteArray after = stop >= 0 ? xml.mid(stop + close.size()) : QByteArray();
+  if (start >= 0 && stop > start && !before.contains("sheetData") && !after.contains("sheetData") &&
+      !before.contains("<!") && !after.contains("<!")) {
+    const QByteArray rest = before + "<sheetData/>" + after;
     SheetReader outside(rest, context, lastColumn);
     SheetReader inside(QByteArray(), context, lastColumn);
     std::optional<SheetCells> around = outside.read();

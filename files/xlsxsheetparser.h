@@ -6,12 +6,13 @@
 #include <QString>
 #include <QVector>
 
+#include "files/sharedstrings.h"
 #include "files/sheetcells.h"
 #include "files/xlsxfailure.h"
 
 // What a worksheet's cells refer to in the rest of the workbook.
 struct WorkbookContext {
-  QVector<QString> sharedStrings;
+  SharedStrings sharedStrings;
   QVector<bool> dateStyles; // by cell format index ("s")
   bool date1904 = false;
 };
