@@ -225,8 +225,8 @@ void MeasurementModel::deleteRow(int index) {
 }
 
 void MeasurementModel::deleteChecked() {
-  const bool anyTicked =
-      std::any_of(m_shown.cbegin(), m_shown.cend(), [](const ShownRow& row) { return row.checked; });
+  const bool anyTicked = std::any_of(
+      m_shown.cbegin(), m_shown.cend(), [](const ShownRow& row) { return row.checked; });
   if (anyTicked)
     keepForUndo(true, -1);
   removeChecked();
@@ -281,8 +281,8 @@ void MeasurementModel::keepForUndo(bool tickedOnly, int row) {
   for (int shown = 0; shown < rowCount(); ++shown) {
     const ShownRow& candidate = m_shown[shown];
     if (tickedOnly ? candidate.checked : shown == row)
-      m_deleted.push_back({static_cast<size_t>(candidate.source), m_all[candidate.source],
-                           candidate.checked});
+      m_deleted.push_back(
+          {static_cast<size_t>(candidate.source), m_all[candidate.source], candidate.checked});
   }
   m_namesBeforeDeletion = m_scaleNames;
   emit canUndoDeletionChanged();

@@ -133,7 +133,7 @@ Rectangle {
             width: Defines.menuHeight
             height: Defines.menuHeight
             image: "qrc:/images/disket.png"
-            tip: menu.withKeys(qsTr("Сохранить измерения"), saveKeys)
+            tip: menu.withKeys(qsTr("Сохранить в таблицу Excel"), saveKeys)
             onClicked: menu.saveButtonClicked()
         }
 
@@ -143,7 +143,7 @@ Rectangle {
             width: Defines.menuHeight
             height: Defines.menuHeight
             image: "qrc:/images/folder.png"
-            tip: menu.withKeys(qsTr("Открыть измерения"), openKeys)
+            tip: menu.withKeys(qsTr("Открыть таблицу Excel"), openKeys)
             onClicked: menu.openButtonClicked()
         }
 

@@ -605,7 +605,7 @@ void MainWindowEndToEnd::keysTipsADroppedWorkbookAndUndoServeTheDesk() {
   // Hovering the diskette names it and its key.
   auto* save = qobject_cast<QQuickItem*>(host.find("saveButton"));
   QTest::mouseMove(main, save->mapToScene(QPointF(save->width() / 2, 10)).toPoint());
-  QTRY_VERIFY(showsText(main->contentItem(), QStringLiteral("Сохранить измерения (Ctrl+S)")));
+  QTRY_VERIFY(showsText(main->contentItem(), QStringLiteral("Сохранить в таблицу Excel (Ctrl+S)")));
   QTest::mouseMove(main, QPoint(main->width() / 3, main->height() / 2));
 
   // A name typed without the suffix gets it; the next dialog opens where this one was left.
