@@ -10,6 +10,7 @@
 #include <QSerialPort>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include "device/lineformat.h"
 
@@ -149,7 +150,8 @@ public slots:
   void setCalibMode(bool enable);
   // The file dialogs and the workbook; empty on success or cancel, else what went wrong.
   QString saveToFile();
-  QString openFromFile();
+  // A file already chosen (dropped on the window) opens without the dialog.
+  QString openFromFile(const QUrl& dropped = QUrl());
   bool isDeviceOpen();
   // A command is waiting for its reply: any other is refused until it is done.
   bool isBusy();

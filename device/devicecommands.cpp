@@ -5,19 +5,15 @@
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QFileDialog>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include "device/lineformat.h"
+#include "models/lastfolder.h"
 #include "models/measurementmodel.h"
 
 namespace {
 
 const QString kClockPattern = QStringLiteral("hh:mm:ss dd.MM.yy");
-
-QString documentsFolder() {
-  return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-}
 
 // The file dialogs' texts, in the interface's language.
 QString workbookFilter() {
@@ -182,14 +178,27 @@ bool Device::clearMemory() {
 }
 
 QString Device::saveToFile() {
-  const QString fileName =
-      QFileDialog::getSaveFileName(nullptr, saveCaption(), documentsFolder(), workbookFilter());
+  QFileDialog dialog(
+      nullptr, saveCaption(), LastFolder::folder(LastFolder::WorkbookKey), workbookFilter());
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("xlsx")); // also asks before replacing the suffixed file
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return QString();
+  QString fileName = dialog.selectedFiles().constFirst();
+  LastFolder::remember(LastFolder::WorkbookKey, fileName);
+  // A dialog that kept a name such as "shift.1" as typed still gets a workbook.
+  if (!fileName.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+    fileName += QLatin1String(".xlsx");
   return measModel->saveToXlsx(fileName);
 }
 
-QString Device::openFromFile() {
-  const QString fileName =
-      QFileDialog::getOpenFileName(nullptr, openCaption(), documentsFolder(), workbookFilter());
+QString Device::openFromFile(const QUrl& dropped) {
+  QString fileName = dropped.toLocalFile();
+  if (dropped.isEmpty()) {
+    fileName = QFileDialog::getOpenFileName(
+        nullptr, openCaption(), LastFolder::folder(LastFolder::WorkbookKey), workbookFilter());
+    LastFolder::remember(LastFolder::WorkbookKey, fileName);
+  }
   if (fileName.isEmpty())
     return QString();
   const QString failure = measModel->openFromXlsx(fileName);

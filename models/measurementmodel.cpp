@@ -217,7 +217,87 @@ void MeasurementModel::removeChecked() {
   forgetRangeAnchor();
 }
 
+void MeasurementModel::deleteRow(int index) {
+  if (!hasRow(index))
+    return;
+  keepForUndo(false, index);
+  remove(index);
+}
+
+void MeasurementModel::deleteChecked() {
+  const bool anyTicked = std::any_of(
+      m_shown.cbegin(), m_shown.cend(), [](const ShownRow& row) { return row.checked; });
+  if (anyTicked)
+    keepForUndo(true, -1);
+  removeChecked();
+}
+
+bool MeasurementModel::undoDeletion() {
+  if (m_deleted.empty())
+    return false;
+  beginResetModel();
+  // Records came and went since: a place past the end is the end.
+  std::vector<int> ticks(m_all.size(), -1); // -1: not shown
+  for (const ShownRow& row : m_shown)
+    ticks[row.source] = row.checked;
+  std::vector<Measurement> all;
+  std::vector<int> allTicks;
+  all.reserve(m_all.size() + m_deleted.size());
+  allTicks.reserve(all.capacity());
+  size_t next = 0;
+  for (size_t i = 0; i <= m_all.size(); ++i) {
+    for (; next < m_deleted.size() && (m_deleted[next].position <= all.size() || i == m_all.size());
+         ++next) {
+      all.push_back(m_deleted[next].meas);
+      allTicks.push_back(isShownScale(all.back().scale()) ? m_deleted[next].checked : -1);
+    }
+    if (i < m_all.size()) {
+      all.push_back(std::move(m_all[i]));
+      allTicks.push_back(ticks[i]);
+    }
+  }
+  m_all = std::move(all);
+  m_shown.clear();
+  for (size_t i = 0; i < m_all.size(); ++i) {
+    if (allTicks[i] >= 0)
+      m_shown.push_back({static_cast<int>(i), allTicks[i] == 1});
+  }
+  recomputeSum();
+  endResetModel();
+  // The scale list as it was, with any scale that came since.
+  QStringList names = m_namesBeforeDeletion;
+  for (const QString& name : qAsConst(m_scaleNames)) {
+    if (!names.contains(name))
+      names.append(name);
+  }
+  setScaleNames(names);
+  forgetRangeAnchor();
+  forgetDeletion();
+  return true;
+}
+
+void MeasurementModel::keepForUndo(bool tickedOnly, int row) {
+  m_deleted.clear();
+  for (int shown = 0; shown < rowCount(); ++shown) {
+    const ShownRow& candidate = m_shown[shown];
+    if (tickedOnly ? candidate.checked : shown == row)
+      m_deleted.push_back(
+          {static_cast<size_t>(candidate.source), m_all[candidate.source], candidate.checked});
+  }
+  m_namesBeforeDeletion = m_scaleNames;
+  emit canUndoDeletionChanged();
+}
+
+void MeasurementModel::forgetDeletion() {
+  if (m_deleted.empty())
+    return;
+  m_deleted.clear();
+  m_namesBeforeDeletion.clear();
+  emit canUndoDeletionChanged();
+}
+
 void MeasurementModel::clear() {
+  forgetDeletion(); // a new table
   beginResetModel();
   m_shown.clear();
   m_all.clear();
@@ -229,6 +309,7 @@ void MeasurementModel::clear() {
 }
 
 void MeasurementModel::replaceAll(const QList<Measurement>& records) {
+  forgetDeletion(); // a new table
   beginResetModel();
   m_all.assign(records.cbegin(), records.cend());
   QStringList names{m_scaleNames.first()};

@@ -26,6 +26,8 @@ class MeasurementModel : public QAbstractTableModel {
   Q_OBJECT
   Q_PROPERTY(QStringListModel* scales READ getScales CONSTANT)
   Q_PROPERTY(QString average READ average NOTIFY averageChanged)
+  // Whether undoDeletion() has rows to bring back.
+  Q_PROPERTY(bool canUndoDeletion READ canUndoDeletion NOTIFY canUndoDeletionChanged)
 
 public:
   enum Roles { CheckedRole = Qt::UserRole + 1, DateTimeRole, HardnessRole, AveragingRole };
@@ -60,6 +62,15 @@ public:
   Q_INVOKABLE void remove(int index);
   // Removes every ticked row; the scale list stays as it is.
   Q_INVOKABLE void removeChecked();
+  // The user's deletions: as remove() and removeChecked(), but the rows are kept until the
+  // next deletion of the user or a new table, so that undoDeletion() can bring them back.
+  // The tester's delete key takes its measurement away for good through remove().
+  Q_INVOKABLE void deleteRow(int index);
+  Q_INVOKABLE void deleteChecked();
+  // Puts the rows of the last deletion back at their places among the records, with their
+  // ticks; false when there is nothing to bring back.
+  Q_INVOKABLE bool undoDeletion();
+  bool canUndoDeletion() const { return !m_deleted.empty(); }
   // Removes every record; a filter in force stays in force.
   Q_INVOKABLE void clear();
   // Replaces every record by these, as clear() followed by add() of each would, but with
@@ -81,6 +92,7 @@ public:
 
 signals:
   void averageChanged();
+  void canUndoDeletionChanged();
 
 private:
   struct ShownRow {
@@ -104,6 +116,15 @@ private:
   void emitHardnessChanged(int firstRow);
   void forgetRangeAnchor();
   void updateAverage();
+  // Notes the shown rows about to go (ticked ones only, or just one) as the last deletion.
+  void keepForUndo(bool tickedOnly, int row);
+  void forgetDeletion();
+
+  struct DeletedRecord {
+    size_t position = 0; // in m_all before the deletion
+    Measurement meas;
+    bool checked = false;
+  };
 
   std::vector<Measurement> m_all; // every record since the last clear, as added
   std::vector<ShownRow> m_shown;  // the rows shown, in the order of m_all
@@ -116,4 +137,6 @@ private:
   double m_hardnessSum = 0.0; // of the shown rows, summed in row order
   mutable std::optional<std::pair<double, double>> m_range; // min and max, found on demand
   int m_firstIndex = -1;
+  std::vector<DeletedRecord> m_deleted; // the last deletion of the user, by position
+  QStringList m_namesBeforeDeletion;
 };

@@ -229,6 +229,19 @@ QtObject {
         ResizeArea {
             enabled: root.visibility !== Window.Maximized
         }
+
+        // A workbook dropped on the window opens as with the open button.
+        DropArea {
+            anchors.fill: parent
+            keys: ["text/uri-list"]
+            onEntered: drag.accepted = !root.calibMode && drag.urls.length === 1
+                       && /\.xlsx$/i.test(drag.urls[0])
+            onDropped: {
+                var failure = device.openFromFile(drop.urls[0])
+                graph.updateAxis()
+                app.showFileFailure(failure)
+            }
+        }
     }
 
     property Splash splashWindow: Splash {

@@ -200,6 +200,13 @@ constants. The previous ones are kept for an undo.</translation>
     </message>
 </context>
 <context>
+    <name>MeasureDelegate</name>
+    <message>
+        <source>Удалить измерение</source>
+        <translation>Delete the measurement</translation>
+    </message>
+</context>
+<context>
     <name>MeasureList</name>
     <message>
         <source>Действия с выбранными:</source>
@@ -296,6 +303,30 @@ Save the workbook again in Excel or LibreOffice.</translation>
     <message>
         <source>поиск прибора...</source>
         <translation>looking for the tester...</translation>
+    </message>
+    <message>
+        <source>Соединение: прочитать память прибора</source>
+        <translation>Connection: read the tester&apos;s memory</translation>
+    </message>
+    <message>
+        <source>Сохранить в таблицу Excel</source>
+        <translation>Save to an Excel workbook</translation>
+    </message>
+    <message>
+        <source>Открыть таблицу Excel</source>
+        <translation>Open an Excel workbook</translation>
+    </message>
+    <message>
+        <source>Настройки прибора</source>
+        <translation>Tester settings</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт</source>
+        <translation>Save a report</translation>
+    </message>
+    <message>
+        <source>Закрыть программу</source>
+        <translation>Close the program</translation>
     </message>
 </context>
 <context>
@@ -445,6 +476,13 @@ Save the workbook again in Excel or LibreOffice.</translation>
     </message>
 </context>
 <context>
+    <name>ScaleDelegateUser</name>
+    <message>
+        <source>Удалить шкалу</source>
+        <translation>Remove the scale</translation>
+    </message>
+</context>
+<context>
     <name>ScaleModel</name>
     <message>
         <source>Все шкалы</source>
@@ -508,6 +546,18 @@ the other settings are kept. A copy of the former file:
 Проверьте связь, закройте настройки и откройте их снова.</source>
         <translation>Not every scale was read from the tester: they cannot be changed.
 Check the cable, close the settings and open them again.</translation>
+    </message>
+    <message>
+        <source>Имя</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Описание</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>Шкала с именем &quot;%1&quot; уже есть.</source>
+        <translation>A scale named &quot;%1&quot; already exists.</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 import QtQuick 2.7
 import QtQuick.Controls 1.4
+import QtQuick.Controls 2.2 as Controls2
 import com.tivor.defines 1.0
 
 // One measurement row, for any list whose model is a MeasurementModel: a click ticks or
@@ -22,7 +23,7 @@ Component {
         }
 
         function removeRow() {
-            row.ListView.view.model.remove(index)
+            row.ListView.view.model.deleteRow(index)
         }
 
         // Outside its scale's tolerance limits: the row's texts turn red. Naming the
@@ -86,8 +87,14 @@ Component {
             height: Defines.closeCrossSize
             source: "qrc:/images/cross.png"
 
+            Controls2.ToolTip.visible: crossArea.containsMouse
+            Controls2.ToolTip.text: qsTr("Удалить измерение")
+            Controls2.ToolTip.delay: 500
+
             MouseArea {
+                id: crossArea
                 anchors.fill: parent
+                hoverEnabled: true
                 cursorShape: Qt.PointingHandCursor
                 onClicked: row.removeRow()
             }

@@ -38,11 +38,21 @@ Item {
 
     function applyAction(index) {
         if (index === 0)
-            measModel.removeChecked()
+            measModel.deleteChecked()
         else if (index === 1)
             measModel.clearSelected()
         else if (index === 2)
             clearMemory()
+    }
+
+    // Brings back the rows of the last deletion; the calibration list has its own rows.
+    Shortcut {
+        sequence: "Ctrl+Z"
+        enabled: panel.visible
+        onActivated: {
+            if (panel.measModel.undoDeletion())
+                panel.updateChart()
+        }
     }
 
     RedComboBox {

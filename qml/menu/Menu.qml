@@ -30,6 +30,10 @@ Rectangle {
         return text.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;")
     }
 
+    function withKeys(text, shortcut) {
+        return text + " (" + shortcut.sequence + ")"
+    }
+
     function toggleMaximized() {
         if (window.visibility === Window.Maximized)
             window.showNormal()
@@ -52,6 +56,33 @@ Rectangle {
         }
         color = calibration ? Defines.secondColor : Defines.baseColor
         calibButton.flipColorMode()
+    }
+
+    // The buttons' keys. In calibration mode they do nothing, as the buttons do; under a
+    // modal box they do not reach this window at all.
+    Shortcut {
+        id: connectKeys
+        sequence: "F5"
+        enabled: menu.mode === 0
+        onActivated: menu.connectButtonClicked()
+    }
+    Shortcut {
+        id: saveKeys
+        sequence: "Ctrl+S"
+        enabled: menu.mode === 0
+        onActivated: menu.saveButtonClicked()
+    }
+    Shortcut {
+        id: openKeys
+        sequence: "Ctrl+O"
+        enabled: menu.mode === 0
+        onActivated: menu.openButtonClicked()
+    }
+    Shortcut {
+        id: reportKeys
+        sequence: "Ctrl+P"
+        enabled: menu.mode === 0
+        onActivated: menu.reportButtonClicked()
     }
 
     MouseArea {
@@ -88,33 +119,41 @@ Rectangle {
 
         MenuItem {
             id: connectButton
+            objectName: "connectButton"
             width: Defines.menuHeight
             height: Defines.menuHeight
             image: "qrc:/images/download.png"
+            tip: menu.withKeys(qsTr("Соединение: прочитать память прибора"), connectKeys)
             onClicked: menu.connectButtonClicked()
         }
 
         MenuItem {
             id: saveButton
+            objectName: "saveButton"
             width: Defines.menuHeight
             height: Defines.menuHeight
             image: "qrc:/images/disket.png"
+            tip: menu.withKeys(qsTr("Сохранить в таблицу Excel"), saveKeys)
             onClicked: menu.saveButtonClicked()
         }
 
         MenuItem {
             id: openButton
+            objectName: "openButton"
             width: Defines.menuHeight
             height: Defines.menuHeight
             image: "qrc:/images/folder.png"
+            tip: menu.withKeys(qsTr("Открыть таблицу Excel"), openKeys)
             onClicked: menu.openButtonClicked()
         }
 
         MenuItem {
             id: settingsButton
+            objectName: "settingsButton"
             width: Defines.menuHeight
             height: Defines.menuHeight
             image: "qrc:/images/gear.png"
+            tip: qsTr("Настройки прибора")
             onClicked: menu.settingsButtonClicked()
         }
 
@@ -124,6 +163,7 @@ Rectangle {
             width: Defines.menuHeight
             height: Defines.menuHeight
             image: "qrc:/images/report.png"
+            tip: menu.withKeys(qsTr("Сохранить отчёт"), reportKeys)
             onClicked: menu.reportButtonClicked()
         }
     }
@@ -171,10 +211,12 @@ Rectangle {
 
     MenuItem {
         id: closeButton
+        objectName: "closeButton"
         anchors.right: parent.right
         width: Defines.menuHeight
         height: Defines.menuHeight
         image: "qrc:/images/close.png"
+        tip: qsTr("Закрыть программу")
         onClicked: menu.window.close()
     }
 

@@ -1,4 +1,5 @@
 import QtQuick 2.7
+import QtQuick.Controls 2.2
 import com.tivor.defines 1.0
 
 // A button of the menu bar: gradients in calibration mode, flat colours otherwise; hovering
@@ -7,6 +8,8 @@ Rectangle {
     id: item
 
     property url image
+    // Said on hover: what the button does, and its key if it has one.
+    property string tip: ""
     property int colorMode: 0
     property bool gradEnable: false
     property color color1: Defines.baseColor
@@ -33,6 +36,10 @@ Rectangle {
     color: color1
     gradient: grad1
 
+    ToolTip.visible: tip !== "" && hover.containsMouse
+    ToolTip.text: tip
+    ToolTip.delay: 500
+
     Component.onCompleted: created = true
 
     onColorModeChanged: {
@@ -54,6 +61,7 @@ Rectangle {
     }
 
     MouseArea {
+        id: hover
         anchors.fill: parent
         cursorShape: Qt.PointingHandCursor
         hoverEnabled: true

@@ -1,4 +1,5 @@
 import QtQuick 2.7
+import QtQuick.Controls 2.2
 import com.tivor.defines 1.0
 import "scalerows.js" as ScaleRows
 
@@ -24,8 +25,14 @@ ScaleDelegate {
         readonly property bool allowed: row.ListView.view.model.allRead !== false
         opacity: allowed ? 1 : 0.4
 
+        ToolTip.visible: crossArea.containsMouse
+        ToolTip.text: qsTr("Удалить шкалу")
+        ToolTip.delay: 500
+
         MouseArea {
+            id: crossArea
             anchors.fill: parent
+            hoverEnabled: true
             enabled: cross.allowed
             cursorShape: Qt.PointingHandCursor
             onClicked: row.ListView.view.model.hideScale(index)

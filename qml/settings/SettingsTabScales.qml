@@ -1,7 +1,9 @@
 import QtQuick 2.7
 import QtQuick.Controls 2.0
+import QtQml 2.2
 import com.tivor.defines 1.0
 import "../components/"
+import "scalerows.js" as ScaleRows
 
 // The scales tab: which scales the tester shows, and the user scales in use.
 Item {
@@ -14,17 +16,49 @@ Item {
     // Three rows fill a list; every row is 4 pixels taller than its fields.
     readonly property int listHeight: Defines.scaleDelegateHeight * 3 + 12
 
-    // The lowest free user slot takes the new scale; half-filled fields add nothing.
+    // The lowest free user slot takes the new scale; half-filled fields add nothing, and a
+    // name a scale in use has is refused with a word. An added scale empties the fields.
     function addScale(name, description) {
-        if (name.length > 0 && description.length > 0 && scalesModel && scalesKnown
-                && isLineName(name))
-            scalesModel.unhideLowestScale(name, description)
+        if (name.length === 0 || description.length === 0 || !scalesModel || !scalesKnown
+                || !isLineName(name))
+            return
+        if (nameInUse(name)) {
+            takenNote.takenName = name
+            return
+        }
+        if (scalesModel.lowestHiddenNumber() < 0)
+            return
+        scalesModel.unhideLowestScale(name, description)
+        newName.text = ""
+        newDescription.text = ""
+    }
+
+    // Case aside: the tester's small screen tells "hrc" from "HRC" poorly.
+    function nameInUse(name) {
+        for (var row = 0; row < scalesInUse.count; ++row) {
+            var scale = scalesInUse.objectAt(row)
+            if (scale && scale.inUse && scale.name.toUpperCase() === name.toUpperCase())
+                return true
+        }
+        return false
     }
 
     // What the tester's line carries in a name: no ";" (it splits the tester's records) and
     // no control characters.
     function isLineName(name) {
         return !/[;\u0000-\u001f\u007f]/.test(name)
+    }
+
+    // Every row's name, whichever list shows it.
+    Instantiator {
+        id: scalesInUse
+        model: tab.scalesModel
+        delegate: QtObject {
+            readonly property string name: model.name
+            readonly property bool inUse: ScaleRows.belongsToStandardList(model.number)
+                                          || ScaleRows.belongsToUserList(model.number,
+                                                                         model.isVisible)
+        }
     }
 
     Text {
@@ -77,7 +111,9 @@ Item {
             id: newName
             objectName: "newScaleName"
             anchors.left: parent.left
+            placeholderText: qsTr("Имя")
             maximumLength: 3
+            onTextChanged: takenNote.takenName = ""
             validator: RegExpValidator {
                 regExp: /[^;\x01-\x1f\x7f]*/
             }
@@ -90,6 +126,7 @@ Item {
             anchors.leftMargin: 5
             anchors.right: addButton.left
             anchors.rightMargin: 5
+            placeholderText: qsTr("Описание")
             maximumLength: 100
         }
 
@@ -120,6 +157,21 @@ Item {
                    + "Проверьте связь, закройте настройки и откройте их снова.")
         font.pixelSize: Defines.baseFontSize - 2
         horizontalAlignment: Text.AlignRight
+    }
+
+    Text {
+        id: takenNote
+        objectName: "takenNameNote"
+
+        property string takenName: ""
+
+        anchors.bottom: addRow.top
+        anchors.bottomMargin: 6
+        anchors.right: parent.right
+        visible: takenName !== ""
+        color: Defines.baseColor
+        text: qsTr("Шкала с именем \"%1\" уже есть.").arg(takenName)
+        font.pixelSize: Defines.baseFontSize
     }
 
     Rectangle {

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMetaProperty>
+#include <QMimeData>
 #include <QProcess>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -10,6 +11,7 @@
 #include <QQuickWindow>
 #include <QtTest>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <memory>
@@ -21,6 +23,7 @@
 #include "formats/testertime.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
+#include "models/settingsfile.h"
 #include "simulator/testersimulator.h"
 #include "tests/support/filedialoganswer.h"
 #include "tests/support/openpyxl.h"
@@ -40,6 +43,40 @@ QObject* childWithText(QQuickWindow* window, const QString& text) {
 
 int countOf(const QByteArray& haystack, const QByteArray& needle) {
   return haystack.count(needle);
+}
+
+// Whether a shown item of the window, a tooltip among them, reads this text.
+bool showsText(QQuickItem* item, const QString& text) {
+  if (!item->isVisible())
+    return false;
+  if (item->property("text").toString() == text)
+    return true;
+  const auto children = item->childItems();
+  return std::any_of(children.cbegin(), children.cend(), [&](QQuickItem* child) {
+    return showsText(child, text);
+  });
+}
+
+// Drags a file over the window's middle and lets go, as from a file manager; false when the
+// window refused it on entering.
+bool dropFile(QQuickWindow* window, const QString& fileName) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(fileName)});
+  const QPoint middle(window->width() / 2, window->height() / 2);
+  QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window, &enter);
+  if (!enter.isAccepted())
+    return false;
+  QDropEvent drop(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window, &drop);
+  return true;
+}
+
+QList<double> hardnesses(MeasurementModel* table) {
+  QList<double> values;
+  for (int row = 0; row < table->rowCount(); ++row)
+    values << table->hardness(row);
+  return values;
 }
 
 } // namespace
@@ -63,6 +100,7 @@ private slots:
   void referenceTypedInAHurryReplacesTheKeptOneAndAMistypeIsRefused();
   void savedWorkbookReadsBackExactlyInOpenpyxlInTheUsersLocale();
   void withoutATesterTheWindowWarnsAndKeepsItsPlaceholder();
+  void keysTipsADroppedWorkbookAndUndoServeTheDesk();
 
 private:
   double meanFrequency(MeasurementModel* model) const;
@@ -541,6 +579,97 @@ void MainWindowEndToEnd::withoutATesterTheWindowWarnsAndKeepsItsPlaceholder() {
   QVERIFY(QMetaObject::invokeMethod(alone.find("mainMenu"), "calibButtonClicked"));
   QVERIFY(!main->property("calibMode").toBool());
   QVERIFY(alone.window("warningDialog")->isVisible());
+}
+
+void MainWindowEndToEnd::keysTipsADroppedWorkbookAndUndoServeTheDesk() {
+  QQuickWindow* main = host.window("appWindow");
+  QObject* menu = host.find("mainMenu");
+  MeasurementModel* table = device->measures();
+  qputenv("BRENMO_TESTER_PORT", sim.portName().toLocal8Bit()); // the test before hid it
+  QTRY_VERIFY_WITH_TIMEOUT(device->isDeviceOpen(), 5000);
+  auto press = [main](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    main->requestActivate(); // a file dialog or a box may have had the focus
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    QTest::keyClick(main, key, modifiers);
+  };
+
+  // F5 reads the tester again.
+  const int reads = countOf(sim.received(), "readdata\n");
+  press(Qt::Key_F5, Qt::NoModifier);
+  QTRY_COMPARE(countOf(sim.received(), "readdata\n"), reads + 1);
+  QTRY_VERIFY(!host.window("waitDialog")->isVisible());
+  QCOMPARE(table->rowCount(), sim.memory().size());
+  const QList<double> saved = hardnesses(table);
+  QVERIFY(saved.size() >= 3);
+
+  // Hovering the diskette names it and its key.
+  auto* save = qobject_cast<QQuickItem*>(host.find("saveButton"));
+  QTest::mouseMove(main, save->mapToScene(QPointF(save->width() / 2, 10)).toPoint());
+  QTRY_VERIFY(showsText(main->contentItem(), QStringLiteral("Сохранить в таблицу Excel (Ctrl+S)")));
+  QTest::mouseMove(main, QPoint(main->width() / 3, main->height() / 2));
+
+  // A name typed without the suffix gets it; the next dialog opens where this one was left.
+  QTemporaryDir folder;
+  const QString workbook = folder.filePath(QStringLiteral("смена.xlsx"));
+  auto seen = answerFileDialog(this, folder.filePath(QStringLiteral("смена")));
+  press(Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(seen->title, QStringLiteral("Сохранить измерения"));
+  QVERIFY(QFile::exists(workbook));
+  seen = answerFileDialog(this, QString());
+  press(Qt::Key_O, Qt::ControlModifier);
+  QCOMPARE(seen->title, QStringLiteral("Открыть измерения"));
+  QCOMPARE(seen->folder, folder.path());
+  const std::unique_ptr<QSettings> settings(SettingsFile::open(nullptr));
+  QCOMPARE(settings->value(QStringLiteral("LastWorkbookFolder")).toString(), folder.path());
+  seen = answerFileDialog(this, QString());
+  press(Qt::Key_P, Qt::ControlModifier);
+  QTRY_COMPARE(seen->title, QStringLiteral("Сохранить отчёт"));
+
+  // Under a box, and in calibration mode, the keys do nothing.
+  {
+    QObject guard; // ends the watch for a dialog with this block
+    auto unseen = answerFileDialog(&guard, QString());
+    host.window("failureDialog")->setVisible(true);
+    QTest::keyClick(main, Qt::Key_O, Qt::ControlModifier);
+    host.window("failureDialog")->setVisible(false);
+    QVERIFY(QMetaObject::invokeMethod(menu, "calibButtonClicked"));
+    QVERIFY(main->property("calibMode").toBool());
+    press(Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(QMetaObject::invokeMethod(menu, "calibButtonClicked"));
+    QVERIFY(!main->property("calibMode").toBool());
+    QVERIFY2(unseen->title.isEmpty(), qPrintable(unseen->title));
+  }
+
+  // Ticked rows deleted come back at their places, ticked, and only once.
+  table->setData(table->index(0, 0), true);
+  table->setData(table->index(2, 0), true);
+  QVERIFY(QMetaObject::invokeMethod(host.find("rightPanel"), "applyAction", Q_ARG(QVariant, 0)));
+  QCOMPARE(table->rowCount(), saved.size() - 2);
+  press(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(hardnesses(table), saved);
+  QVERIFY(table->data(table->index(0, 0), MeasurementModel::CheckedRole).toBool());
+  QVERIFY(!table->data(table->index(1, 0), MeasurementModel::CheckedRole).toBool());
+  QVERIFY(table->data(table->index(2, 0), MeasurementModel::CheckedRole).toBool());
+  press(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(table->rowCount(), saved.size());
+
+  // A workbook dropped on the window replaces the list; what is no workbook is refused, or
+  // said as the open button says it.
+  sim.measure(812.5); // a new live list
+  QTRY_COMPARE(table->rowCount(), 1);
+  QFile text(folder.filePath(QStringLiteral("notes.txt")));
+  QVERIFY(text.open(QIODevice::WriteOnly) && text.write("HRC;45,5\n") > 0);
+  text.close();
+  QVERIFY(!dropFile(main, text.fileName()));
+  QVERIFY(text.copy(folder.filePath(QStringLiteral("notes.xlsx"))));
+  QVERIFY(dropFile(main, folder.filePath(QStringLiteral("notes.xlsx"))));
+  QQuickWindow* failure = host.window("failureDialog");
+  QVERIFY(failure->isVisible());
+  QVERIFY(failure->property("text").toString().startsWith(QStringLiteral("Файл не открыт")));
+  failure->setVisible(false);
+  QCOMPARE(table->rowCount(), 1);
+  QVERIFY(dropFile(main, workbook));
+  QCOMPARE(hardnesses(table), saved);
 }
 
 int main(int argc, char** argv) {

@@ -20,7 +20,8 @@ Item {
 
         function resetScaleFilter() { note("resetScaleFilter") }
         function setScaleFilter(scale) { note("setScaleFilter " + scale) }
-        function removeChecked() { note("removeChecked") }
+        function deleteChecked() { note("deleteChecked") }
+        function deleteRow(index) { remove(index) }
         function clearSelected() { note("clearSelected") }
         function setFirstIndex(index) { note("setFirstIndex " + index) }
         function setSecondIndex(index) { note("setSecondIndex " + index) }
@@ -110,7 +111,7 @@ Item {
 
         function test_okRunsTheChosenAction_data() {
             return [
-                { tag: "delete", index: 0, calls: ["removeChecked"], memory: 0 },
+                { tag: "delete", index: 0, calls: ["deleteChecked"], memory: 0 },
                 { tag: "untick", index: 1, calls: ["clearSelected"], memory: 0 },
                 { tag: "clear memory only asks", index: 2, calls: [], memory: 1 }
             ]

@@ -27,6 +27,14 @@ Item {
             added.push([name, description])
         }
 
+        function lowestHiddenNumber() {
+            for (var row = 3; row < count; ++row) {
+                if (!get(row).isVisible)
+                    return row
+            }
+            return -1
+        }
+
         function reset(userRowsInUse) {
             clear()
             hidden = []
@@ -144,8 +152,38 @@ Item {
             mouseClick(findChild(tab, "addButton"))
 
             compare(scales.added, data.calls)
-            compare(name.text, data.name, "the fields keep their text")
-            compare(description.text, data.description)
+            var added = data.calls.length > 0
+            compare(name.text, added ? "" : data.name, "an added scale empties the fields")
+            compare(description.text, added ? "" : data.description)
+        }
+
+        // The fields say what they take; a name a scale in use has is refused and said.
+        function test_addRowNamesItsFieldsAndRefusesANameInUse() {
+            var name = findChild(tab, "newScaleName")
+            var description = findChild(tab, "newScaleDescription")
+            var note = findChild(tab, "takenNameNote")
+            compare(name.placeholderText, "Имя")
+            compare(description.placeholderText, "Описание")
+            scales.setProperty(3, "name", "TB1")
+            scales.setProperty(9, "name", "HSD")
+            scales.setProperty(12, "name", "TB2")
+
+            var names = ["hrc", "HSD", "NON"] // a standard scale, a user scale, a free slot
+            for (var i = 0; i < names.length; ++i) {
+                name.text = names[i]
+                description.text = "Сталь 45"
+                mouseClick(findChild(tab, "addButton"))
+            }
+            compare(scales.added, [["NON", "Сталь 45"]])
+            verify(!note.visible, "the note goes once the name is typed again")
+
+            name.text = "HB"
+            description.text = "латунь"
+            mouseClick(findChild(tab, "addButton"))
+            compare(scales.added.length, 1)
+            verify(note.visible)
+            compare(note.text, "Шкала с именем \"HB\" уже есть.")
+            compare(description.text, "латунь", "a refused scale keeps its fields")
         }
 
         function test_nameFieldTakesNoCharacterTheLineCannotCarry() {
