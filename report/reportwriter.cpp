@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include "models/hardnesstext.h"
+#include "models/lastfolder.h"
 #include "models/measurementmodel.h"
 
 namespace {
@@ -72,14 +72,14 @@ bool ReportWriter::saveReport(MeasurementModel* model,
                               const QVariant& chartImage) {
   setErrorString(QString());
   QString chosenFilter;
-  QString fileName = QFileDialog::getSaveFileName(
-      nullptr,
-      tr("Сохранить отчёт"),
-      QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-      pdfFilter() + QStringLiteral(";;") + csvFilter(),
-      &chosenFilter);
+  QString fileName = QFileDialog::getSaveFileName(nullptr,
+                                                  tr("Сохранить отчёт"),
+                                                  LastFolder::folder(LastFolder::ReportKey),
+                                                  pdfFilter() + QStringLiteral(";;") + csvFilter(),
+                                                  &chosenFilter);
   if (fileName.isEmpty())
     return false;
+  LastFolder::remember(LastFolder::ReportKey, fileName);
   const QString suffix = QFileInfo(fileName).suffix().toLower();
   if (suffix != QLatin1String("pdf") && suffix != QLatin1String("csv"))
     fileName += chosenFilter == csvFilter() ? QStringLiteral(".csv") : QStringLiteral(".pdf");

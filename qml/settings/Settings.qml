@@ -3,6 +3,7 @@ import QtQuick.Window 2.2
 import QtQuick.Controls 1.4
 import QtQuick.Controls.Styles 1.4
 import com.tivor.defines 1.0
+import com.tivor.desktop 1.0
 import "../components/"
 
 // The settings window: the tester's clock and its scales. Everything here is local until
@@ -54,8 +55,9 @@ Window {
     modality: Qt.ApplicationModal
     flags: Qt.SplashScreen
     color: "transparent"
-    width: root.width
-    height: root.height
+    // Without a compositor a see-through window shows black: only the panel's size then.
+    width: Desktop.composited ? root.width : panel.width
+    height: Desktop.composited ? root.height : panel.height
 
     onVisibleChanged: {
         if (visible) {
