@@ -54,8 +54,9 @@ Window {
     title: "Settings"
     modality: Qt.ApplicationModal
     flags: Qt.SplashScreen
-    color: "transparent"
-    // Without a compositor a see-through window shows black: only the panel's size then.
+    // Without a compositor a see-through window shows black: only the panel's size then, with
+    // the window's own colour beside the tabs.
+    color: Desktop.composited ? "transparent" : Defines.windowBackground
     width: Desktop.composited ? root.width : panel.width
     height: Desktop.composited ? root.height : panel.height
 

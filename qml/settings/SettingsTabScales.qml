@@ -112,6 +112,8 @@ Item {
             objectName: "newScaleName"
             anchors.left: parent.left
             placeholderText: qsTr("Имя")
+            // The field is three letters wide; a smaller hint fits a longer word ("Name").
+            font.pixelSize: text === "" ? Math.round(Defines.baseFontSize * 0.75) : Defines.baseFontSize
             maximumLength: 3
             onTextChanged: takenNote.takenName = ""
             validator: RegExpValidator {
