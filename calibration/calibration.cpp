@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QVector>
 
+#include "calibration/scalefit.h"
 #include "device/device.h"
 #include "formats/typednumber.h"
 #include "models/hardnesstext.h"
@@ -15,75 +16,7 @@
 #include "models/scalemodel.h"
 #include "models/settingsfile.h"
 
-struct ScaleConstants {
-  double a = 0.0;
-  double b = 0.0;
-  qint8 type = 0;
-};
-
 namespace {
-
-// A spread (root mean square about the mean) below this fraction of the mean's size is
-// rounding noise, not a difference between blocks: three tests at 812.3 spread by about 1e-13,
-// blocks of different hardness by whole units.
-constexpr double minRelativeSpread = 1e-9;
-
-double mean(const QVector<double>& values) {
-  double sum = 0.0;
-  for (double value : values)
-    sum += value;
-  return sum / values.size();
-}
-
-bool spreadIsNoise(double centredSquares, int n, double centre) {
-  return std::sqrt(centredSquares / n) <= minRelativeSpread * std::max(std::abs(centre), 1.0);
-}
-
-// Least squares over the tests: a straight line on HRC (scale 0), an exponential on every
-// other scale (a line through the logarithm of the hardness). Centred sums keep the slope
-// exact also for large frequencies with small spreads, where N*Sxx - Sx*Sx is all rounding.
-// Nothing when the fit has no finite result: one test, frequencies without spread, a
-// hardness of 0 or less on a logarithm, or (exponential) hardnesses without spread.
-std::optional<ScaleConstants>
-fitConstants(const QList<double>& frequencies, const QList<double>& hardnesses, bool linear) {
-  const int n = frequencies.size();
-  if (n < 2)
-    return std::nullopt;
-  QVector<double> xs;
-  QVector<double> ys;
-  for (int i = 0; i < n; ++i) {
-    if (!linear && !(hardnesses[i] > 0.0))
-      return std::nullopt;
-    xs.append(frequencies[i]);
-    ys.append(linear ? hardnesses[i] : std::log(hardnesses[i]));
-  }
-  const double mx = mean(xs);
-  const double my = mean(ys);
-  double sxx = 0.0, syy = 0.0, sxy = 0.0;
-  for (int i = 0; i < n; ++i) {
-    const double dx = xs[i] - mx;
-    const double dy = ys[i] - my;
-    sxx += dx * dx;
-    syy += dy * dy;
-    sxy += dx * dy;
-  }
-  // The exponential's B is 1 / slope: hardnesses without spread would give it infinite.
-  if (spreadIsNoise(sxx, n, mx) || (!linear && spreadIsNoise(syy, n, my)))
-    return std::nullopt;
-  const double slope = sxy / sxx;
-  const double intercept = my - slope * mx;
-  const ScaleConstants constants = linear ? ScaleConstants{intercept, slope, 0}
-                                          : ScaleConstants{std::exp(intercept), 1.0 / slope, 1};
-  if (!std::isfinite(constants.a) || !std::isfinite(constants.b))
-    return std::nullopt;
-  return constants;
-}
-
-// What the tester shows at that frequency with those constants.
-double hardnessAt(const ScaleConstants& constants, double frequency) {
-  return constants.type == 0 ? constants.a + constants.b * frequency
-                             : constants.a * std::exp(frequency / constants.b);
-}
 
 // One group per slot: the constants a calibration replaced there, for one write-back.
 QString undoGroup(int slot) {
@@ -136,7 +69,7 @@ std::optional<ScaleConstants> Calibration::fitFor(std::optional<qint16> scaleNum
     return std::nullopt;
   }
   std::optional<ScaleConstants> fit =
-      fitConstants(m_meanFrequencies, m_referenceHardnesses, *scaleNumber == 0);
+      ScaleFit::fit(m_meanFrequencies, m_referenceHardnesses, *scaleNumber == 0);
   if (!fit)
     *why = twoTestsNeeded();
   return fit;
@@ -170,21 +103,13 @@ QVariantMap Calibration::preview() {
     return result;
   }
   // The quality as the user reads it: in hardness, also where the fit runs on logarithms.
-  const int n = m_referenceHardnesses.size();
-  double referenceMean = 0.0;
-  for (double reference : m_referenceHardnesses)
-    referenceMean += reference / n;
-  double residualSquares = 0.0;
-  double totalSquares = 0.0;
-  double maxDifference = 0.0;
+  const ScaleFit::Quality quality =
+      ScaleFit::quality(*fit, m_meanFrequencies, m_referenceHardnesses);
   QVariantList rows;
-  for (int i = 0; i < n; ++i) {
+  for (int i = 0; i < quality.fitted.size(); ++i) {
     const double reference = m_referenceHardnesses[i];
-    const double fitted = hardnessAt(*fit, m_meanFrequencies[i]);
+    const double fitted = quality.fitted[i];
     const double difference = fitted - reference;
-    residualSquares += difference * difference;
-    totalSquares += (reference - referenceMean) * (reference - referenceMean);
-    maxDifference = std::max(maxDifference, std::abs(difference));
     rows.append(
         QVariantMap{{QStringLiteral("reference"), reference},
                     {QStringLiteral("fitted"), fitted},
@@ -193,6 +118,7 @@ QVariantMap Calibration::preview() {
                     {QStringLiteral("fittedText"), HardnessText::ofMeasurement(fitted)},
                     {QStringLiteral("differenceText"), HardnessText::ofDifference(difference)}});
   }
+  const double maxDifference = quality.maxDifference;
   result.insert(QStringLiteral("ok"), true);
   result.insert(QStringLiteral("scale"), *scaleNumber);
   result.insert(QStringLiteral("a"), fit->a);
@@ -204,10 +130,9 @@ QVariantMap Calibration::preview() {
   result.insert(QStringLiteral("maxDifferenceText"),
                 HardnessText::ofDifference(maxDifference).remove(QLatin1Char('+')));
   // Equal references (possible on the straight line) leave R² undefined.
-  if (totalSquares > 0.0) {
-    const double rSquared = 1.0 - residualSquares / totalSquares;
-    result.insert(QStringLiteral("rSquared"), rSquared);
-    result.insert(QStringLiteral("rSquaredText"), QString::number(rSquared, 'f', 4));
+  if (quality.rSquared) {
+    result.insert(QStringLiteral("rSquared"), *quality.rSquared);
+    result.insert(QStringLiteral("rSquaredText"), QString::number(*quality.rSquared, 'f', 4));
   }
   m_previewedScale = *scaleNumber;
   return result;

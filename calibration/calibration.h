@@ -7,12 +7,12 @@
 #include <QString>
 #include <QVariantMap>
 
+#include "calibration/scalefit.h"
 #include "device/device.h"
 
 class MeasurementModel;
 class QSettings;
 class Scale;
-struct ScaleConstants;
 
 // Fits the tester's current scale to reference blocks: each test is a series of measurements
 // on one block of known hardness; the fit gives the scale's constants, which go to the tester.
