@@ -114,8 +114,8 @@ bool Device::isBusy() {
 }
 
 void Device::cancelRead() {
-  if (!m_reading)
-    return;
+  if (m_readTotal == 0)
+    return; // no read under way, or one with nothing to stop
   qDebug() << "Memory read cancelled";
   m_cancelRead = true;
   emit readCancelRequested();
@@ -422,10 +422,14 @@ bool Device::beginCommand(const QByteArray& request) {
 bool Device::sendRequest(const QByteArray& request) {
   if (!getInStep())
     return false;
+  writeRequest(request);
+  return true;
+}
+
+void Device::writeRequest(const QByteArray& request) {
   clearBuffers();
   m_requestShape = shapeOf(request);
   writeBytes(request);
-  return true;
 }
 
 Device::ReplyShape Device::shapeOf(const QByteArray& request) {
@@ -450,9 +454,7 @@ bool Device::getInStep() {
   const bool askClock = !(m_owedShapes & ClockShape);
   const QByteArray request = askClock ? QByteArray("gettime\n") : QByteArray("getscale\n");
   qDebug() << "Getting back in step with" << request;
-  clearBuffers();
-  m_requestShape = shapeOf(request);
-  writeBytes(request);
+  writeRequest(request);
   bool answered = false;
   waitForLine(&answered, [askClock](const QByteArray& line) {
     if (askClock)

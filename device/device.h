@@ -226,8 +226,8 @@ private:
   void stopSearch();
   // After the search opened the port: is it the tester the table came from?
   void checkReturningTester();
-  // The identity line, decoded; empty when none came in time.
-  QString askIdentity();
+  // The identity, decoded and trimmed; empty when none came in time. line: the reply as read.
+  QString askIdentity(QByteArray* line = nullptr);
 
   // Whether lines may still come for a request that timed out or a dialogue left half-way.
   // Replies are told apart by shape, so which shapes are owed decides how to get back in step.
@@ -238,6 +238,8 @@ private:
   bool getInStep();
   // Writes a request once the link is in step; false (nothing written) when it is not.
   bool sendRequest(const QByteArray& request);
+  // Clears the stale lines and writes the request, remembering the shape of its reply.
+  void writeRequest(const QByteArray& request);
   void storeSlotRecord(int row, const LineFormat::ScaleRecord& record);
 
   void scheduleHeldLines();
@@ -267,7 +269,6 @@ private:
   QString m_testerIdentity;               // the identity of the tester last connected
   int m_owedShapes = 0;                   // ReplyShape bits of replies that may still come
   ReplyShape m_requestShape = OtherShape; // of the request last written
-  bool m_reading = false;                 // a memory read takes its records
   bool m_cancelRead = false;
   bool m_readCancelled = false;
   int m_readProgress = 0;

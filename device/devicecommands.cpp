@@ -70,7 +70,6 @@ bool Device::readMemory() {
   // The table now holds memory rows: the delete key must not reach them.
   liveSeries = false;
   emit beginDataChange();
-  m_reading = true;
   m_cancelRead = false;
   m_readCancelled = false;
   m_readProgress = 0;
@@ -99,7 +98,6 @@ bool Device::readMemory() {
     }
   }
   m_readCancelled = m_cancelRead;
-  m_reading = false;
   m_cancelRead = false;
   m_readProgress = 0;
   m_readTotal = 0;
@@ -112,25 +110,23 @@ bool Device::readMemory() {
 }
 
 QString Device::id() {
-  if (!beginCommand("getid\n"))
-    return QString();
-  bool answered = false;
-  const QByteArray line = waitForLine(&answered);
-  enableReception();
-  const QString identity = LineFormat::decode(line);
+  QByteArray line;
+  const QString identity = askIdentity(&line);
   // The tester the table comes from, for telling it from another one after an unplug.
-  if (answered && !identity.trimmed().isEmpty() && !m_otherTester && !m_probing)
-    m_testerIdentity = identity.trimmed();
-  return identity;
+  if (!identity.isEmpty() && !m_otherTester && !m_probing)
+    m_testerIdentity = identity;
+  return LineFormat::decode(line);
 }
 
-QString Device::askIdentity() {
+QString Device::askIdentity(QByteArray* line) {
   if (!beginCommand("getid\n"))
     return QString();
   bool answered = false;
-  const QByteArray line = waitForLine(&answered);
+  const QByteArray reply = waitForLine(&answered);
   enableReception();
-  return answered ? LineFormat::decode(line).trimmed() : QString();
+  if (line)
+    *line = reply;
+  return answered ? LineFormat::decode(reply).trimmed() : QString();
 }
 
 QDateTime Device::time() {

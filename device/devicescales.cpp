@@ -258,8 +258,9 @@ Device::ScaleWrite Device::writeCurrentScale(const Scale* newValues, std::option
     return result;
   }
   result.readBack = true;
-  result.held = recordAnswers(*held) == answers;
-  result.changed = !before.isRead() || recordAnswers(*held) != constantAnswers(before);
+  const QList<QByteArray> holds = recordAnswers(*held);
+  result.held = holds == answers;
+  result.changed = holds != constantAnswers(before); // before was read from this slot
   storeSlotRecord(*current, *held);
   if (result.held)
     qDebug() << "Scale set: " + QString::number(*current);
