@@ -26,14 +26,15 @@ void ChartPoints::setModel(QAbstractItemModel* model) {
             &QAbstractItemModel::rowsInserted,
             this,
             [this](const QModelIndex&, int first, int last) { rowsInserted(first, last); });
-    connect(m_model,
-            &QAbstractItemModel::rowsRemoved,
-            this,
-            [this](const QModelIndex&, int first, int last) {
-              m_hardness.erase(m_hardness.begin() + first, m_hardness.begin() + last + 1);
-              emit countChanged();
-              scheduleRedraw();
-            });
+    connect(
+        m_model,
+        &QAbstractItemModel::rowsRemoved,
+        this,
+        [this](const QModelIndex&, int first, int last) {
+          m_hardness.erase(m_hardness.begin() + first, m_hardness.begin() + last + 1);
+          emit countChanged();
+          scheduleRedraw();
+        });
     connect(m_model,
             &QAbstractItemModel::dataChanged,
             this,
@@ -220,12 +221,11 @@ bool ChartPoints::appendToDrawing(int row) {
         m_lastColumn.high = row;
       const QVector<QPointF> points = columnPoints(m_lastColumn);
       const int base = m_line->count() - m_lastColumnPoints;
-      for (int i = 0; i < points.size(); ++i) {
+      for (int i = 0; i < points.size(); ++i)
         if (i < m_lastColumnPoints)
           m_line->replace(base + i, points[i]);
         else
           m_line->append(points[i]);
-      }
       m_lastColumnPoints = points.size();
     } else {
       m_lastColumn = {index, row, row};

@@ -54,10 +54,9 @@ public:
     process.start();
     if (!process.waitForStarted(5000))
       return false;
-    while (!process.canReadLine()) {
+    while (!process.canReadLine())
       if (!process.waitForReadyRead(30000))
         return false;
-    }
     port = QString::fromLocal8Bit(process.readLine()).trimmed();
     return !port.isEmpty();
   }

@@ -42,9 +42,8 @@ QList<Measurement> makeRows(int count) {
   const QDateTime start(QDate(2024, 3, 21), QTime(8, 0, 0));
   QList<Measurement> rows;
   rows.reserve(count);
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count; ++i)
     rows.append(Measurement(start.addSecs(i), scales[i % 3], 40.0 + (i % 200) * 0.25, 0, 1));
-  }
   return rows;
 }
 
@@ -325,17 +324,15 @@ int main(int argc, char* argv[]) {
   QList<int> counts;
   bool withOpenpyxl = true;
   bool hostileOnly = false;
-  for (const QString& argument : app.arguments().mid(1)) {
+  for (const QString& argument : app.arguments().mid(1))
     if (argument == QLatin1String("--no-openpyxl"))
       withOpenpyxl = false;
     else if (argument == QLatin1String("--hostile-only"))
       hostileOnly = true;
     else
       counts.append(argument.toInt());
-  }
-  if (counts.isEmpty() && !hostileOnly) {
+  if (counts.isEmpty() && !hostileOnly)
     counts = {10000, 100000};
-  }
   const QString python = withOpenpyxl && !hostileOnly ? pythonWithOpenpyxl() : QString();
   QTemporaryDir dir;
   bool withinBudget = true;
@@ -390,9 +387,8 @@ int main(int argc, char* argv[]) {
               .arg(alone.wall, 0, 'f', 3),
           ourSave.cpu <= 1.2 * alone.cpu);
     }
-    if (count <= 100000 && (save > 1.5 || open > 1.5)) {
+    if (count <= 100000 && (save > 1.5 || open > 1.5))
       withinBudget = false;
-    }
 
     double theirSave = 0.0;
     double theirOpen = 0.0;
@@ -408,9 +404,8 @@ int main(int argc, char* argv[]) {
       const QJsonObject times = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
       theirSave = times.value(QStringLiteral("write")).toDouble();
       theirOpen = times.value(QStringLiteral("read")).toDouble();
-      if (process.exitCode() != 0 || times.isEmpty()) {
+      if (process.exitCode() != 0 || times.isEmpty())
         std::fprintf(stderr, "%s\n", process.readAllStandardError().constData());
-      }
     }
     const auto ratio = [](double ourTime, double theirTime) {
       return theirTime > 0.0 ? ourTime / theirTime : 0.0;
@@ -424,9 +419,8 @@ int main(int argc, char* argv[]) {
                 theirOpen,
                 ratio(open, theirOpen));
   }
-  if (python.isEmpty()) {
+  if (python.isEmpty())
     std::printf("python3 with openpyxl not found or not asked for: no comparison\n");
-  }
 
   // What this program saves it opens again, up to the last row a sheet has.
   if (!hostileOnly) {

@@ -286,10 +286,9 @@ void Device::loadSettings() {
   lastPortName = settingsFile->value(kLastPortKey, QString()).toString();
   settingsFile->beginGroup(kDescriptionGroup);
   // Only a complete group is trusted; a partial one leaves the built-in descriptions.
-  if (settingsFile->childKeys().size() == scalesModel->maxScales() - kStandardScales) {
+  if (settingsFile->childKeys().size() == scalesModel->maxScales() - kStandardScales)
     for (int row = kStandardScales; row < scalesModel->rowCount(); ++row)
       scalesModel->scale(row)->setDescription(settingsFile->value(descriptionKey(row)).toString());
-  }
   settingsFile->endGroup();
   m_savedDescriptions = userDescriptions();
 }

@@ -130,10 +130,9 @@ bool Device::setVisibleScales() {
     return false;
   disableReception();
   quint16 mask = 0;
-  for (int row = 0; row < scalesModel->rowCount() && row < 16; ++row) {
+  for (int row = 0; row < scalesModel->rowCount() && row < 16; ++row)
     if (scalesModel->enabled(row))
       mask |= quint16(1u << row);
-  }
   // At least one scale must stay switched on.
   if (mask == 0 || !isOpen()) {
     enableReception();
@@ -221,10 +220,9 @@ Device::ScaleWrite Device::writeCurrentScale(const Scale* newValues, std::option
   if (!LineFormat::isCarriableName(values.name()))
     return result;
   const double constants[] = {values.a(), values.b(), values.c(), values.min(), values.max()};
-  for (double constant : constants) {
+  for (double constant : constants)
     if (!std::isfinite(constant))
       return result;
-  }
   const Scale before = *row;
   const QList<QByteArray> answers = constantAnswers(values);
   QList<PromptAnswer> dialogue;

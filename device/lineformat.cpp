@@ -95,15 +95,19 @@ std::optional<Measurement> parseLiveLine(const QByteArray& line) {
 }
 
 bool isCarriableName(const QString& name) {
-  return std::none_of(name.cbegin(), name.cend(), [](QChar c) {
-    return c == QLatin1Char(';') || c.category() == QChar::Other_Control ||
-           c == QChar::ReplacementCharacter || c.isNonCharacter() || c.isSurrogate();
-  });
+  return std::none_of(
+      name.cbegin(),
+      name.cend(),
+      [](QChar c) {
+        return c == QLatin1Char(';') || c.category() == QChar::Other_Control ||
+               c == QChar::ReplacementCharacter || c.isNonCharacter() || c.isSurrogate();
+      });
 }
 
 bool isScaleName(const QString& name) {
   return !name.isEmpty() && name.size() <= 16 && isCarriableName(name) &&
-         std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.isLetterOrNumber(); });
+         std::any_of(
+             name.cbegin(), name.cend(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
 QByteArray encodeName(const QString& name) {

@@ -52,10 +52,9 @@ QList<PortDescription> availablePorts() {
 }
 
 QString chooseTesterPort(const QList<PortDescription>& ports) {
-  for (const PortDescription& port : ports) {
+  for (const PortDescription& port : ports)
     if (listed(kVendorIds, port.vendorId) && listed(kProductIds, port.productId))
       return port.name;
-  }
   return QString();
 }
 

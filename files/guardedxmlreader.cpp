@@ -13,9 +13,8 @@ bool GuardedXmlReader::readNextElement() {
     case QXmlStreamReader::EntityReference:
       return fail(QStringLiteral("Entity references are not accepted"));
     case QXmlStreamReader::StartElement:
-      if (++m_depth > maxDepth) {
+      if (++m_depth > maxDepth)
         return fail(QStringLiteral("Elements nest too deep"));
-      }
       if (++m_elements > m_maxElements) {
         m_tooLarge = true;
         return fail(QStringLiteral("Too many elements"));
@@ -34,9 +33,8 @@ bool GuardedXmlReader::readNextElement() {
 QString GuardedXmlReader::readText() {
   // An element inside is an error here: cell values and string pieces hold text only.
   const QString text = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
-  if (!m_xml.hasError()) {
+  if (!m_xml.hasError())
     --m_depth;
-  }
   return text;
 }
 

@@ -30,11 +30,9 @@ QString sheetName() {
 // The translated name first, then the other language's.
 QStringList sheetNamesToOpen() {
   QStringList names{sheetName()};
-  for (const QString& name : {russianSheetName, englishSheetName}) {
-    if (!names.contains(name)) {
+  for (const QString& name : {russianSheetName, englishSheetName})
+    if (!names.contains(name))
       names.append(name);
-    }
-  }
   return names;
 }
 
@@ -100,9 +98,8 @@ QDateTime dateTimeOf(const QVariant& cell) {
     const QTime time = dateTime.time();
     return TesterTime::wallClock(dateTime.date(), QTime(time.hour(), time.minute(), time.second()));
   }
-  if (cell.userType() == QMetaType::QString) {
+  if (cell.userType() == QMetaType::QString)
     return TesterTime::parse(cell.toString().trimmed());
-  }
   return {};
 }
 
@@ -131,9 +128,8 @@ bool writeMeasurementWorkbook(const QString& fileName,
     return false;
   }
   // The first row takes A1's place; the marker stays only in a workbook of no rows.
-  if (rows.isEmpty()) {
+  if (rows.isEmpty())
     document.write(1, DateTimeColumn, marker);
-  }
   int row = 1;
   for (const Measurement& measurement : rows) {
     const QString dateTime = TesterTime::format(measurement.dateTime());
@@ -144,38 +140,33 @@ bool writeMeasurementWorkbook(const QString& fileName,
     ++row;
   }
   const bool saved = document.saveAs(fileName);
-  if (!saved && failure) {
+  if (!saved && failure)
     *failure = saveFailureText(document.failure());
-  }
   return saved;
 }
 
 std::optional<QList<Measurement>> readMeasurementWorkbook(const QString& fileName,
                                                           QString* failure) {
   const auto fail = [&](XlsxFailure reason) {
-    if (failure) {
+    if (failure)
       *failure = openFailureText(reason);
-    }
     return std::nullopt;
   };
-  if (fileName.isEmpty()) {
+  if (fileName.isEmpty())
     return fail(XlsxFailure::Unreadable);
-  }
   // Columns right of the scale are never read: a sheet full of them costs next to nothing.
   XlsxDocument document(fileName, ScaleColumn);
   const QStringList present = document.sheetNames();
   const QStringList wanted = sheetNamesToOpen();
   const auto name = std::find_if(
       wanted.cbegin(), wanted.cend(), [&](const QString& n) { return present.contains(n); });
-  if (!document.selectSheet(name == wanted.cend() ? wanted.first() : *name)) {
+  if (!document.selectSheet(name == wanted.cend() ? wanted.first() : *name))
     return fail(document.failure());
-  }
   QList<Measurement> rows;
   for (int row = isMarkerRow(document) ? 2 : 1;; ++row) {
     const QVariant dateTime = document.read(row, DateTimeColumn);
-    if (isEmpty(dateTime)) {
+    if (isEmpty(dateTime))
       break;
-    }
     rows.append(Measurement(dateTimeOf(dateTime),
                             document.read(row, ScaleColumn).toString(),
                             hardnessOf(document.read(row, HardnessColumn)),

@@ -13,9 +13,8 @@ bool startsWith(const char* p, const char* end, const char* text) {
 }
 
 const char* skipSpace(const char* p, const char* end) {
-  while (p != end && (*p == ' ' || *p == '\n' || *p == '\t' || *p == '\r')) {
+  while (p != end && (*p == ' ' || *p == '\n' || *p == '\t' || *p == '\r'))
     ++p;
-  }
   return p;
 }
 
@@ -23,32 +22,27 @@ const char* skipSpace(const char* p, const char* end) {
 bool isXmlUtf8(const uchar* p, const uchar* end) {
   while (p != end) {
     uint c = *p++;
-    if (c < 0x80) {
+    if (c < 0x80)
       continue;
-    }
     int more = 0;
     uint least = 0;
-    if ((c & 0xe0) == 0xc0) {
+    if ((c & 0xe0) == 0xc0)
       c &= 0x1f, more = 1, least = 0x80;
-    } else if ((c & 0xf0) == 0xe0) {
+    else if ((c & 0xf0) == 0xe0)
       c &= 0x0f, more = 2, least = 0x800;
-    } else if ((c & 0xf8) == 0xf0) {
+    else if ((c & 0xf8) == 0xf0)
       c &= 0x07, more = 3, least = 0x10000;
-    } else {
+    else
       return false;
-    }
-    if (end - p < more) {
+    if (end - p < more)
       return false;
-    }
     for (; more > 0; --more, ++p) {
-      if ((*p & 0xc0) != 0x80) {
+      if ((*p & 0xc0) != 0x80)
         return false;
-      }
       c = (c << 6) | (*p & 0x3f);
     }
-    if (c < least || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff) || c == 0xfffe || c == 0xffff) {
+    if (c < least || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff) || c == 0xfffe || c == 0xffff)
       return false;
-    }
   }
   return true;
 }
@@ -61,9 +55,8 @@ bool isUtf8(const QByteArray& head) {
 }
 
 QString decode(const char* text, int length, bool plain) {
-  if (plain) {
+  if (plain)
     return XlsxParts::decodeEscapes(QString::fromLatin1(text, length));
-  }
   return XlsxParts::decodeEscapes(
       XlsxParts::decodeEntities(QString::fromUtf8(text, length)).value_or(QString()));
 }
@@ -90,22 +83,19 @@ std::optional<SharedStrings> SharedStrings::parse(QByteArray xml, XlsxFailure* f
     const auto around = XlsxParts::parseSharedStrings(before + after);
     SharedStrings strings;
     strings.m_xml = std::move(xml);
-    if (around && around->isEmpty() && strings.scan(start, stop + 5)) {
+    if (around && around->isEmpty() && strings.scan(start, stop + 5))
       return strings;
-    }
     xml = std::move(strings.m_xml);
   }
   if (xml.size() > maxReaderSize) {
-    if (failure) {
+    if (failure)
       *failure = XlsxFailure::UnusualLayout;
-    }
     return std::nullopt;
   }
   const auto read = XlsxParts::parseSharedStrings(xml);
   if (!read) {
-    if (failure) {
+    if (failure)
       *failure = XlsxFailure::Damaged;
-    }
     return std::nullopt;
   }
   SharedStrings strings;
@@ -124,17 +114,15 @@ bool SharedStrings::scan(int start, int stop) {
   int elements = 0;
   while ((p = skipSpace(p, end)) != end) {
     // As many elements as the XML reader would be given, with <t> counted.
-    if ((elements += 2) > GuardedXmlReader::maxStringsElements) {
+    if ((elements += 2) > GuardedXmlReader::maxStringsElements)
       return false;
-    }
     if (startsWith(p, end, "<si/>")) {
       m_spans.push_back({int(p - begin), 0, true});
       p += 5;
       continue;
     }
-    if (!startsWith(p, end, "<si>")) {
+    if (!startsWith(p, end, "<si>"))
       return false;
-    }
     p = skipSpace(p + 4, end);
     Span span{int(p - begin), 0, true};
     bool matched = false;
@@ -145,15 +133,13 @@ bool SharedStrings::scan(int start, int stop) {
       }
     }
     for (const char* opening : openings) {
-      if (matched || !startsWith(p, end, opening)) {
+      if (matched || !startsWith(p, end, opening))
         continue;
-      }
       p += std::strlen(opening);
       span.offset = int(p - begin);
       const auto* close = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
-      if (!close) {
+      if (!close)
         return false;
-      }
       // Without branches, so that the compiler checks many bytes at once.
       int control = 0;
       int special = 0;
@@ -162,24 +148,20 @@ bool SharedStrings::scan(int start, int stop) {
         control |= int(c < 0x20) & int(c != '\n') & int(c != '\t');
         special |= int(c >= 0x80) | int(c == '&') | int(c == ']');
       }
-      if (control) {
+      if (control)
         return false; // the reader turns a carriage return into a line feed
-      }
       span.plain = !special;
       span.length = int(p - begin) - span.offset;
-      if (!startsWith(p, end, "</t>")) {
+      if (!startsWith(p, end, "</t>"))
         return false;
-      }
       p += 4;
       matched = true;
     }
-    if (!matched) {
+    if (!matched)
       return false;
-    }
     p = skipSpace(p, end);
-    if (!startsWith(p, end, "</si>")) {
+    if (!startsWith(p, end, "</si>"))
       return false;
-    }
     p += 5;
     if (!span.plain) {
       const char* text = begin + span.offset;
@@ -187,10 +169,8 @@ bool SharedStrings::scan(int start, int stop) {
       if (bytes.contains("]]>") ||
           !isXmlUtf8(reinterpret_cast<const uchar*>(text),
                      reinterpret_cast<const uchar*>(text) + span.length) ||
-          (bytes.contains('&') &&
-           !XlsxParts::decodeEntities(QString::fromUtf8(bytes)).has_value())) {
+          (bytes.contains('&') && !XlsxParts::decodeEntities(QString::fromUtf8(bytes)).has_value()))
         return false;
-      }
     }
     m_spans.push_back(span);
   }
@@ -198,9 +178,8 @@ bool SharedStrings::scan(int start, int stop) {
 }
 
 QString SharedStrings::at(int index) const {
-  if (m_spans.empty()) {
+  if (m_spans.empty())
     return m_strings.at(index);
-  }
   if (m_decoded.empty()) {
     m_strings.resize(int(m_spans.size()));
     m_decoded.resize(m_spans.size());

@@ -18,16 +18,13 @@ class SheetCells {
 public:
   // Stores the value; an invalid value empties the cell. Places outside the sheet are ignored.
   void set(int row, int column, const QVariant& value) {
-    if (!CellReference::isValid(row, column)) {
+    if (!CellReference::isValid(row, column))
       return;
-    }
     const quint64 place = key(row, column);
-    if (!m_cells.empty() && m_cells.back().first >= place) {
+    if (!m_cells.empty() && m_cells.back().first >= place)
       m_ordered = false;
-    }
-    if (!value.isValid()) {
+    if (!value.isValid())
       m_ordered = false; // the empty entry goes when the cells are put in order
-    }
     m_cells.emplace_back(place, value);
     ++m_written;
   }
@@ -52,9 +49,8 @@ public:
   // Calls visit(row, column, value) for every cell, row by row and left to right.
   template <typename Visit> void forEach(Visit visit) const {
     order();
-    for (const Cell& cell : m_cells) {
+    for (const Cell& cell : m_cells)
       visit(int(cell.first >> 16), int(cell.first & 0xffff), cell.second);
-    }
   }
 
 private:
@@ -65,9 +61,8 @@ private:
   static quint64 key(int row, int column) { return (quint64(row) << 16) | quint64(column); }
 
   void order() const {
-    if (m_ordered) {
+    if (m_ordered)
       return;
-    }
     std::stable_sort(m_cells.begin(), m_cells.end(), [](const Cell& a, const Cell& b) {
       return a.first < b.first;
     });
@@ -75,12 +70,10 @@ private:
     std::vector<Cell> kept;
     kept.reserve(m_cells.size());
     for (size_t i = 0; i < m_cells.size(); ++i) {
-      if (i + 1 < m_cells.size() && m_cells[i + 1].first == m_cells[i].first) {
+      if (i + 1 < m_cells.size() && m_cells[i + 1].first == m_cells[i].first)
         continue;
-      }
-      if (m_cells[i].second.isValid()) {
+      if (m_cells[i].second.isValid())
         kept.push_back(std::move(m_cells[i]));
-      }
     }
     m_cells = std::move(kept);
     m_ordered = true;

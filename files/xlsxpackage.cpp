@@ -26,11 +26,10 @@ ZPOS64_T tellFile(voidpf, voidpf file) {
 long seekFile(voidpf, voidpf file, ZPOS64_T offset, int origin) {
   auto* device = static_cast<QFile*>(file);
   qint64 position = qint64(offset);
-  if (origin == ZLIB_FILEFUNC_SEEK_CUR) {
+  if (origin == ZLIB_FILEFUNC_SEEK_CUR)
     position += device->pos();
-  } else if (origin == ZLIB_FILEFUNC_SEEK_END) {
+  else if (origin == ZLIB_FILEFUNC_SEEK_END)
     position += device->size();
-  }
   return device->seek(position) ? 0 : -1;
 }
 
@@ -56,23 +55,20 @@ XlsxPackage::XlsxPackage(const QString& fileName) : m_file(fileName) {
     unzClose(m_zip);
     m_zip = nullptr;
   }
-  if (!m_zip && m_failure == XlsxFailure::None) {
+  if (!m_zip && m_failure == XlsxFailure::None)
     m_failure = XlsxFailure::NotAWorkbook;
-  }
 }
 
 XlsxPackage::~XlsxPackage() {
-  if (m_zip) {
+  if (m_zip)
     unzClose(m_zip);
-  }
 }
 
 bool XlsxPackage::readDirectory() {
   unz_global_info64 global{};
   if (unzGetGlobalInfo64(m_zip, &global) != UNZ_OK || global.number_entry == 0 ||
-      global.number_entry > ZPOS64_T(maxEntries)) {
+      global.number_entry > ZPOS64_T(maxEntries))
     return false;
-  }
   quint64 declaredTotal = 0;
   quint64 compressedTotal = 0;
   for (int status = unzGoToFirstFile(m_zip); status == UNZ_OK; status = unzGoToNextFile(m_zip)) {
@@ -81,9 +77,8 @@ bool XlsxPackage::readDirectory() {
     unz64_file_pos position{};
     if (unzGetCurrentFileInfo64(m_zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
             UNZ_OK ||
-        unzGetFilePos64(m_zip, &position) != UNZ_OK || m_entries.size() >= maxEntries) {
+        unzGetFilePos64(m_zip, &position) != UNZ_OK || m_entries.size() >= maxEntries)
       return false;
-    }
     // Every part must inflate to its declared size, so their sum bounds what reading costs.
     declaredTotal += info.uncompressed_size;
     compressedTotal += info.compressed_size;
@@ -106,9 +101,8 @@ bool XlsxPackage::readDirectory() {
 QString XlsxPackage::normalized(const QString& partName) {
   QString name = partName;
   name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-  while (name.startsWith(QLatin1Char('/'))) {
+  while (name.startsWith(QLatin1Char('/')))
     name.remove(0, 1);
-  }
   return name.toLower();
 }
 
@@ -118,9 +112,8 @@ bool XlsxPackage::contains(const QString& partName) const {
 
 std::optional<QByteArray> XlsxPackage::read(const QString& partName, qint64 maxSize) {
   const auto entry = m_entries.constFind(normalized(partName));
-  if (!m_zip || entry == m_entries.cend()) {
+  if (!m_zip || entry == m_entries.cend())
     return std::nullopt;
-  }
   const auto fail = [this](XlsxFailure failure) {
     m_failure = failure;
     return std::nullopt;
@@ -129,17 +122,14 @@ std::optional<QByteArray> XlsxPackage::read(const QString& partName, qint64 maxS
   unz_file_info64 info{};
   if (unzGoToFilePos64(m_zip, &position) != UNZ_OK ||
       unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
-      (info.flag & 1) != 0) {
+      (info.flag & 1) != 0)
     return fail(XlsxFailure::Damaged); // bit 0 of the flags: encrypted
-  }
   // The declared size is checked against the data below, so it can be trusted here.
   const quint64 declared = info.uncompressed_size;
-  if (declared > quint64(maxSize)) {
+  if (declared > quint64(maxSize))
     return fail(XlsxFailure::TooLarge);
-  }
-  if (unzOpenCurrentFile(m_zip) != UNZ_OK) {
+  if (unzOpenCurrentFile(m_zip) != UNZ_OK)
     return fail(XlsxFailure::Damaged);
-  }
   QByteArray data(int(declared), Qt::Uninitialized);
   qint64 filled = 0;
   int count = 0;
@@ -147,16 +137,14 @@ std::optional<QByteArray> XlsxPackage::read(const QString& partName, qint64 maxS
   char probe = 0;
   while (filled < data.size() &&
          (count = unzReadCurrentFile(m_zip, data.data() + filled, unsigned(data.size() - filled))) >
-             0) {
+             0)
     filled += count;
-  }
   const bool exact =
       filled == data.size() && count >= 0 && unzReadCurrentFile(m_zip, &probe, 1) == 0;
   // Closing after the whole part was read checks its CRC; a short part is never checked, so
   // it is refused on its size.
   const int closed = unzCloseCurrentFile(m_zip);
-  if (!exact || closed != UNZ_OK) {
+  if (!exact || closed != UNZ_OK)
     return fail(XlsxFailure::Damaged);
-  }
   return data;
 }

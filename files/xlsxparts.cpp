@@ -21,15 +21,13 @@ QString relationshipsPartOf(const QString& partName) {
 QString resolveTarget(const QString& sourcePartName, const QString& target) {
   const QString decoded = QUrl::fromPercentEncoding(target.toUtf8());
   QString path;
-  if (decoded.startsWith(QLatin1Char('/'))) {
+  if (decoded.startsWith(QLatin1Char('/')))
     path = decoded.mid(1);
-  } else {
+  else
     path = sourcePartName.left(sourcePartName.lastIndexOf(QLatin1Char('/')) + 1) + decoded;
-  }
   path = QDir::cleanPath(path);
-  if (path.isEmpty() || path == QLatin1String(".") || path.startsWith(QLatin1String(".."))) {
+  if (path.isEmpty() || path == QLatin1String(".") || path.startsWith(QLatin1String("..")))
     return {};
-  }
   return path;
 }
 
@@ -38,9 +36,8 @@ std::optional<QHash<QString, Relationship>> parseRelationships(const QByteArray&
   GuardedXmlReader reader(xml);
   QHash<QString, Relationship> relationships;
   while (reader.readNextElement()) {
-    if (!reader.isStartOf(QLatin1String("Relationship"))) {
+    if (!reader.isStartOf(QLatin1String("Relationship")))
       continue;
-    }
     const bool external =
         reader.attribute(QLatin1String("TargetMode")) == QLatin1String("External");
     const QString target = reader.attribute(QLatin1String("Target")).toString();
@@ -48,9 +45,8 @@ std::optional<QHash<QString, Relationship>> parseRelationships(const QByteArray&
                          {reader.attribute(QLatin1String("Type")).toString(),
                           external ? QString() : resolveTarget(sourcePartName, target)});
   }
-  if (reader.failed()) {
+  if (reader.failed())
     return std::nullopt;
-  }
   return relationships;
 }
 
@@ -61,27 +57,23 @@ std::optional<WorkbookInfo> parseWorkbook(const QByteArray& xml) {
     if (reader.isStartOf(QLatin1String("sheet"))) {
       // The relationship id is the one attribute named "id" in a namespace, whatever its prefix.
       SheetEntry entry{reader.attribute(QLatin1String("name")).toString(), {}};
-      for (const QXmlStreamAttribute& attribute : reader.attributes()) {
-        if (attribute.name() == QLatin1String("id") && !attribute.namespaceUri().isEmpty()) {
+      for (const QXmlStreamAttribute& attribute : reader.attributes())
+        if (attribute.name() == QLatin1String("id") && !attribute.namespaceUri().isEmpty())
           entry.relationshipId = attribute.value().toString();
-        }
-      }
       info.sheets.append(entry);
     } else if (reader.isStartOf(QLatin1String("workbookPr"))) {
       const QStringRef date1904 = reader.attribute(QLatin1String("date1904"));
       info.date1904 = date1904 == QLatin1String("1") || date1904 == QLatin1String("true");
     }
   }
-  if (reader.failed()) {
+  if (reader.failed())
     return std::nullopt;
-  }
   return info;
 }
 
 QString decodeEscapes(const QString& text) {
-  if (!text.contains(QLatin1String("_x"))) {
+  if (!text.contains(QLatin1String("_x")))
     return text;
-  }
   QString decoded;
   decoded.reserve(text.size());
   for (int i = 0; i < text.size(); ++i) {
@@ -101,9 +93,8 @@ QString decodeEscapes(const QString& text) {
 }
 
 std::optional<QString> decodeEntities(const QString& text) {
-  if (!text.contains(QLatin1Char('&'))) {
+  if (!text.contains(QLatin1Char('&')))
     return text;
-  }
   QString decoded;
   decoded.reserve(text.size());
   for (int i = 0; i < text.size(); ++i) {
@@ -112,9 +103,8 @@ std::optional<QString> decodeEntities(const QString& text) {
       continue;
     }
     const int semicolon = text.indexOf(QLatin1Char(';'), i);
-    if (semicolon < 0) {
+    if (semicolon < 0)
       return std::nullopt;
-    }
     const QStringRef name = text.midRef(i + 1, semicolon - i - 1);
     if (name == QLatin1String("amp")) {
       decoded += QLatin1Char('&');
@@ -133,9 +123,8 @@ std::optional<QString> decodeEntities(const QString& text) {
       const bool isXmlChar =
           code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
-      if (!ok || !isXmlChar || name.size() < (hex ? 3 : 2)) {
+      if (!ok || !isXmlChar || name.size() < (hex ? 3 : 2))
         return std::nullopt;
-      }
       decoded += QString::fromUcs4(&code, 1);
     } else {
       return std::nullopt;
@@ -148,13 +137,11 @@ std::optional<QString> decodeEntities(const QString& text) {
 QString readRichText(GuardedXmlReader& xml) {
   const int depth = xml.depth();
   QString text;
-  while (xml.readNextElement() && xml.depth() >= depth) {
-    if (xml.isStartOf(QLatin1String("t"))) {
+  while (xml.readNextElement() && xml.depth() >= depth)
+    if (xml.isStartOf(QLatin1String("t")))
       text += xml.readText();
-    } else if (xml.isStartOf(QLatin1String("rPh"))) {
+    else if (xml.isStartOf(QLatin1String("rPh")))
       xml.skipElement();
-    }
-  }
   return decodeEscapes(text);
 }
 
@@ -169,9 +156,8 @@ std::optional<QVector<QString>> parseSharedStrings(const QByteArray& xml) {
       strings.append(readRichText(reader));
     }
   }
-  if (reader.failed()) {
+  if (reader.failed())
     return std::nullopt;
-  }
   return strings;
 }
 
@@ -202,9 +188,8 @@ std::optional<QVector<bool>> parseDateStyles(const QByteArray& xml) {
       dateStyles.append(customFormats.value(formatId, XlsxDates::isBuiltInDateFormat(formatId)));
     }
   }
-  if (reader.failed()) {
+  if (reader.failed())
     return std::nullopt;
-  }
   return dateStyles;
 }
 

@@ -6,9 +6,8 @@
 
 XlsxReader::XlsxReader(const QString& fileName) : m_package(fileName) {
   m_valid = m_package.isOpen() && readStructure();
-  if (!m_valid) {
+  if (!m_valid)
     fail(XlsxFailure::NotAWorkbook);
-  }
 }
 
 void XlsxReader::fail(XlsxFailure otherwise) {
@@ -22,44 +21,36 @@ bool XlsxReader::readStructure() {
   const auto packageRelationships =
       packageRels ? XlsxParts::parseRelationships(*packageRels, QString()) : std::nullopt;
   if (packageRelationships) {
-    for (const XlsxParts::Relationship& relationship : *packageRelationships) {
-      if (relationship.hasType(QLatin1String("officeDocument")) && !relationship.target.isEmpty()) {
+    for (const XlsxParts::Relationship& relationship : *packageRelationships)
+      if (relationship.hasType(QLatin1String("officeDocument")) && !relationship.target.isEmpty())
         m_workbookPart = relationship.target;
-      }
-    }
   }
   const auto workbookXml = m_package.read(m_workbookPart);
   const auto relsXml = m_package.read(XlsxParts::relationshipsPartOf(m_workbookPart));
-  if (!workbookXml || !relsXml) {
+  if (!workbookXml || !relsXml)
     return false;
-  }
   const auto workbook = XlsxParts::parseWorkbook(*workbookXml);
   const auto relationships = XlsxParts::parseRelationships(*relsXml, m_workbookPart);
-  if (!workbook || !relationships) {
+  if (!workbook || !relationships)
     return false;
-  }
   m_workbookRelationships = *relationships;
   m_date1904 = workbook->date1904;
-  for (const XlsxParts::SheetEntry& entry : workbook->sheets) {
+  for (const XlsxParts::SheetEntry& entry : workbook->sheets)
     m_sheets.append({entry.name, m_workbookRelationships.value(entry.relationshipId).target});
-  }
   return true;
 }
 
 QStringList XlsxReader::sheetNames() const {
   QStringList names;
-  for (const Sheet& sheet : m_sheets) {
+  for (const Sheet& sheet : m_sheets)
     names.append(sheet.name);
-  }
   return names;
 }
 
 std::optional<QString> XlsxReader::relatedPart(QLatin1String type) const {
-  for (const XlsxParts::Relationship& relationship : m_workbookRelationships) {
-    if (relationship.hasType(type) && m_package.contains(relationship.target)) {
+  for (const XlsxParts::Relationship& relationship : m_workbookRelationships)
+    if (relationship.hasType(type) && m_package.contains(relationship.target))
       return relationship.target;
-    }
-  }
   return std::nullopt;
 }
 
@@ -70,17 +61,15 @@ bool XlsxReader::readContext(XlsxFailure* failure) {
   if (const auto part = relatedPart(QLatin1String("sharedStrings"))) {
     auto xml = m_package.read(*part, XlsxPackage::maxStringsPartSize);
     auto strings = xml ? SharedStrings::parse(std::move(*xml), failure) : std::nullopt;
-    if (!strings) {
+    if (!strings)
       return false;
-    }
     context.sharedStrings = std::move(*strings);
   }
   if (const auto part = relatedPart(QLatin1String("styles"))) {
     const auto xml = m_package.read(*part);
     const auto dateStyles = xml ? XlsxParts::parseDateStyles(*xml) : std::nullopt;
-    if (!dateStyles) {
+    if (!dateStyles)
       return false;
-    }
     context.dateStyles = *dateStyles;
   }
   m_context = std::move(context);

@@ -18,27 +18,20 @@ namespace {
 enum class CellType { Number, SharedString, InlineString, FormulaString, Boolean, Error, Date };
 
 template <typename Text> std::optional<CellType> cellType(const Text& t) {
-  if (t.isEmpty() || t == QLatin1String("n")) {
+  if (t.isEmpty() || t == QLatin1String("n"))
     return CellType::Number;
-  }
-  if (t == QLatin1String("s")) {
+  if (t == QLatin1String("s"))
     return CellType::SharedString;
-  }
-  if (t == QLatin1String("inlineStr")) {
+  if (t == QLatin1String("inlineStr"))
     return CellType::InlineString;
-  }
-  if (t == QLatin1String("str")) {
+  if (t == QLatin1String("str"))
     return CellType::FormulaString;
-  }
-  if (t == QLatin1String("b")) {
+  if (t == QLatin1String("b"))
     return CellType::Boolean;
-  }
-  if (t == QLatin1String("e")) {
+  if (t == QLatin1String("e"))
     return CellType::Error;
-  }
-  if (t == QLatin1String("d")) {
+  if (t == QLatin1String("d"))
     return CellType::Date;
-  }
   return std::nullopt;
 }
 
@@ -57,9 +50,8 @@ public:
     }
     bool inSheetData = false;
     while (m_xml.readNextElement()) {
-      if (m_xml.depth() == 1 && m_xml.isStartElement()) {
+      if (m_xml.depth() == 1 && m_xml.isStartElement())
         rootPrefixes();
-      }
       if (m_xml.isStartOf(QLatin1String("sheetData"))) {
         inSheetData = true;
       } else if (m_xml.isEndOf(QLatin1String("sheetData"))) {
@@ -68,9 +60,8 @@ public:
         continue;
       } else if (m_xml.isStartOf(QLatin1String("row"))) {
         startRow();
-        if (m_failure != XlsxFailure::None) {
+        if (m_failure != XlsxFailure::None)
           return std::nullopt;
-        }
       } else if (m_xml.isStartOf(QLatin1String("c")) && !readCell()) {
         return std::nullopt;
       }
@@ -96,9 +87,8 @@ private:
         return;
       }
       namespaces.append(declaration.namespaceUri().toString());
-      if (!declaration.prefix().isEmpty()) {
+      if (!declaration.prefix().isEmpty())
         m_prefixes.append(declaration.prefix().toString());
-      }
     }
   }
 
@@ -108,9 +98,8 @@ private:
   // past the sheet, so its cells are ignored instead of landing on another row.
   template <typename Text> void startRow(const Text& number) {
     // No program writes more rows than a sheet has: a sheet of more is refused at once.
-    if (++m_rows > CellReference::maxRows) {
+    if (++m_rows > CellReference::maxRows)
       m_failure = XlsxFailure::TooLarge;
-    }
     if (number.isEmpty()) {
       m_row = std::min(m_row + 1, CellReference::maxRows + 1);
     } else {
@@ -178,14 +167,12 @@ private:
     while (m_xml.readNextElement() && m_xml.depth() >= depth) {
       if (m_xml.isStartOf(QLatin1String("v"))) {
         const QString text = m_xml.readText();
-        if (type) {
+        if (type)
           value = valueOf(*type, text, style);
-        }
       } else if (m_xml.isStartOf(QLatin1String("is"))) {
         const QString text = XlsxParts::readRichText(m_xml);
-        if (type == CellType::InlineString) {
+        if (type == CellType::InlineString)
           value = text;
-        }
       } else if (m_xml.isStartElement()) {
         m_xml.skipElement(); // the formula and extensions
       }
@@ -206,38 +193,32 @@ public:
     int elements = 0;
     while (true) {
       p = skipSpace(p, end);
-      if (p == end) {
+      if (p == end)
         return inRow ? Scan::Unsupported : Scan::Done;
-      }
       if (++elements > GuardedXmlReader::maxSheetElements) {
         m_failure = XlsxFailure::TooLarge;
         return Scan::Done;
       }
-      if (*p != '<') {
+      if (*p != '<')
         return Scan::Unsupported;
-      }
       ++p;
       Tag tag;
       if (!inRow && isTag(p, end, "row")) {
-        if (!readAttributes(p + 3, end, tag)) {
+        if (!readAttributes(p + 3, end, tag))
           return Scan::Unsupported;
-        }
         p = tag.next;
         startRow(tag.r);
-        if (m_failure != XlsxFailure::None) {
+        if (m_failure != XlsxFailure::None)
           return Scan::Done;
-        }
         inRow = !tag.selfClosing;
       } else if (inRow && startsWith(p, end, "/row>")) {
         p += 5;
         inRow = false;
       } else if (inRow && isTag(p, end, "c")) {
-        if (!readAttributes(p + 1, end, tag) || !scanCell(tag, end, elements)) {
+        if (!readAttributes(p + 1, end, tag) || !scanCell(tag, end, elements))
           return Scan::Unsupported;
-        }
-        if (m_failure != XlsxFailure::None) {
+        if (m_failure != XlsxFailure::None)
           return Scan::Done;
-        }
         p = tag.next;
       } else {
         return Scan::Unsupported;
@@ -246,9 +227,8 @@ public:
   }
 
   std::optional<SheetCells> takeCells() {
-    if (m_failure != XlsxFailure::None) {
+    if (m_failure != XlsxFailure::None)
       return std::nullopt;
-    }
     return std::move(m_cells);
   }
 
@@ -263,17 +243,14 @@ private:
 
   static bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
   static const char* skipSpace(const char* p, const char* end) {
-    while (p != end && isSpace(*p)) {
+    while (p != end && isSpace(*p))
       ++p;
-    }
     return p;
   }
   static bool startsWith(const char* p, const char* end, const char* text) {
-    for (; *text; ++text, ++p) {
-      if (p == end || *p != *text) {
+    for (; *text; ++text, ++p)
+      if (p == end || *p != *text)
         return false;
-      }
-    }
     return true;
   }
   // The name, followed by what may end a name in a tag.
@@ -291,55 +268,45 @@ private:
     while (true) {
       const char* before = p;
       p = skipSpace(p, end);
-      if (p == end) {
+      if (p == end)
         return false;
-      }
       if (*p == '>') {
         tag.next = p + 1;
         return true;
       }
       if (*p == '/') {
-        if (p + 1 == end || p[1] != '>') {
+        if (p + 1 == end || p[1] != '>')
           return false;
-        }
         tag.selfClosing = true;
         tag.next = p + 2;
         return true;
       }
-      if (p == before) {
+      if (p == before)
         return false; // attributes are separated by white space
-      }
       const char* name = p;
-      if (!std::isalpha(uchar(*p)) && *p != '_') {
+      if (!std::isalpha(uchar(*p)) && *p != '_')
         return false; // a name starts with a letter; others are left to the reader
-      }
       while (p != end &&
-             (std::isalnum(uchar(*p)) || *p == '_' || *p == '-' || *p == '.' || *p == ':')) {
+             (std::isalnum(uchar(*p)) || *p == '_' || *p == '-' || *p == '.' || *p == ':'))
         ++p;
-      }
       const QLatin1String attribute(name, int(p - name));
-      if (attribute.isEmpty() || !hasDeclaredPrefix(attribute)) {
+      if (attribute.isEmpty() || !hasDeclaredPrefix(attribute))
         return false;
-      }
       p = skipSpace(p, end);
-      if (p == end || *p != '=') {
+      if (p == end || *p != '=')
         return false;
-      }
       p = skipSpace(p + 1, end);
-      if (p == end || (*p != '"' && *p != '\'')) {
+      if (p == end || (*p != '"' && *p != '\''))
         return false;
-      }
       const char quote = *p++;
       const char* value = p;
       while (p != end && *p != quote) {
-        if (*p == '<' || *p == '&' || uchar(*p) < 0x20 || uchar(*p) >= 0x80) {
+        if (*p == '<' || *p == '&' || uchar(*p) < 0x20 || uchar(*p) >= 0x80)
           return false;
-        }
         ++p;
       }
-      if (p == end) {
+      if (p == end)
         return false;
-      }
       const QLatin1String text(value, int(p - value));
       ++p;
       bool* seen = nullptr;
@@ -353,20 +320,17 @@ private:
         seen = &seenS;
         tag.s = text;
       }
-      if (seen && *seen) {
+      if (seen && *seen)
         return false; // a repeated attribute is an XML error
-      }
-      if (seen) {
+      if (seen)
         *seen = true;
-      }
     }
   }
 
   bool hasDeclaredPrefix(QLatin1String attribute) const {
     const int colon = attribute.indexOf(QLatin1Char(':'));
-    if (colon < 0 || attribute == QLatin1String("xml:space")) {
+    if (colon < 0 || attribute == QLatin1String("xml:space"))
       return true;
-    }
     const QLatin1String local = attribute.mid(colon + 1);
     return !local.isEmpty() && !local.contains(QLatin1Char(':')) &&
            m_prefixes.contains(attribute.left(colon));
@@ -380,30 +344,24 @@ private:
     bool plain = true;
     while (p != end && *p != '<') {
       const uchar c = uchar(*p);
-      if (c < 0x20 && c != '\n' && c != '\t') {
+      if (c < 0x20 && c != '\n' && c != '\t')
         return std::nullopt;
-      }
-      if (c >= 0x80 || c == '&' || c == ']') {
+      if (c >= 0x80 || c == '&' || c == ']')
         plain = false;
-      }
       ++p;
     }
-    if (p == end) {
+    if (p == end)
       return std::nullopt;
-    }
-    if (plain) {
+    if (plain)
       return QString::fromLatin1(start, int(p - start));
-    }
     const QByteArray bytes = QByteArray::fromRawData(start, int(p - start));
-    if (bytes.contains("]]>")) {
+    if (bytes.contains("]]>"))
       return std::nullopt;
-    }
     QTextCodec::ConverterState state;
     const QString decoded =
         QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
-    if (state.invalidChars > 0 || state.remainingChars > 0) {
+    if (state.invalidChars > 0 || state.remainingChars > 0)
       return std::nullopt;
-    }
     return XlsxParts::decodeEntities(decoded);
   }
 
@@ -422,9 +380,8 @@ private:
     if (!tag.selfClosing) {
       while (true) {
         p = skipSpace(p, end);
-        if (p == end || *p != '<') {
+        if (p == end || *p != '<')
           return false;
-        }
         ++p;
         ++elements;
         if (startsWith(p, end, "/c>")) {
@@ -434,57 +391,48 @@ private:
         }
         if (startsWith(p, end, "v/>")) {
           p += 3;
-          if (inSheet && type) {
+          if (inSheet && type)
             value = valueOf(*type, QString(), style);
-          }
         } else if (startsWith(p, end, "v>")) {
           p += 2;
           const std::optional<QString> text = readCharacters(p, end);
-          if (!text || !startsWith(p, end, "</v>")) {
+          if (!text || !startsWith(p, end, "</v>"))
             return false;
-          }
           p += 4;
-          if (inSheet && type) {
+          if (inSheet && type)
             value = valueOf(*type, *text, style);
-          }
         } else if (isTag(p, end, "f")) {
           // A formula: its value follows in <v>, so it is only checked and passed over.
           Tag formula;
-          if (!readAttributes(p + 1, end, formula)) {
+          if (!readAttributes(p + 1, end, formula))
             return false;
-          }
           p = formula.next;
           if (!formula.selfClosing) {
-            if (!readCharacters(p, end) || !startsWith(p, end, "</f>")) {
+            if (!readCharacters(p, end) || !startsWith(p, end, "</f>"))
               return false;
-            }
             p += 4;
           }
         } else if (startsWith(p, end, "is>")) {
           p = skipSpace(p + 3, end);
           Tag t;
-          if (p == end || *p != '<' || !isTag(p + 1, end, "t") || !readAttributes(p + 2, end, t)) {
+          if (p == end || *p != '<' || !isTag(p + 1, end, "t") || !readAttributes(p + 2, end, t))
             return false;
-          }
           ++elements;
           p = t.next;
           QString text;
           if (!t.selfClosing) {
             const std::optional<QString> characters = readCharacters(p, end);
-            if (!characters || !startsWith(p, end, "</t>")) {
+            if (!characters || !startsWith(p, end, "</t>"))
               return false;
-            }
             text = *characters;
             p += 4;
           }
           p = skipSpace(p, end);
-          if (!startsWith(p, end, "</is>")) {
+          if (!startsWith(p, end, "</is>"))
             return false;
-          }
           p += 5;
-          if (inSheet && type == CellType::InlineString) {
+          if (inSheet && type == CellType::InlineString)
             value = XlsxParts::decodeEscapes(text);
-          }
         } else {
           return false;
         }
@@ -509,12 +457,10 @@ private:
       return XlsxParts::decodeEscapes(text);
     case CellType::Boolean: {
       const QString flag = text.trimmed();
-      if (flag == QLatin1String("1") || flag == QLatin1String("true")) {
+      if (flag == QLatin1String("1") || flag == QLatin1String("true"))
         return true;
-      }
-      if (flag == QLatin1String("0") || flag == QLatin1String("false")) {
+      if (flag == QLatin1String("0") || flag == QLatin1String("false"))
         return false;
-      }
       return {};
     }
     case CellType::Error:
@@ -538,14 +484,12 @@ private:
       ok = typed.has_value();
       value = typed.value_or(0.0);
     }
-    if (!ok || !std::isfinite(value)) {
+    if (!ok || !std::isfinite(value))
       return {};
-    }
     if (style >= 0 && style < m_context.dateStyles.size() && m_context.dateStyles.at(style)) {
       const QDateTime dateTime = XlsxDates::fromSerial(value, m_context.date1904);
-      if (dateTime.isValid()) {
+      if (dateTime.isValid())
         return dateTime;
-      }
     }
     return value;
   }
@@ -584,17 +528,15 @@ std::optional<SheetCells> XlsxSheetParser::parse(const QByteArray& xml,
     SheetReader inside(QByteArray(), context, lastColumn);
     std::optional<SheetCells> around = outside.read();
     if (outside.failure() == XlsxFailure::UnusualLayout) {
-      if (failure) {
+      if (failure)
         *failure = outside.failure();
-      }
       return std::nullopt;
     }
     inside.allowPrefixes(outside.prefixes());
     if (around && inside.scan(xml.constData() + start + open.size(), xml.constData() + stop) ==
                       SheetReader::Scan::Done) {
-      if (failure) {
+      if (failure)
         *failure = inside.failure();
-      }
       return inside.takeCells();
     }
   }
@@ -607,8 +549,7 @@ std::optional<SheetCells> XlsxSheetParser::parseWithXmlReader(const QByteArray& 
                                                               int lastColumn) {
   SheetReader reader(xml, context, lastColumn);
   std::optional<SheetCells> cells = reader.read();
-  if (failure) {
+  if (failure)
     *failure = reader.failure();
-  }
   return cells;
 }

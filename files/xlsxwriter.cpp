@@ -32,9 +32,8 @@ QByteArray cFileName(const QString& fileName) {
 // Readers take "_xHHHH_" in a text for an escaped character (libxlsxwriter writes control
 // characters so); text that merely looks like one gets its "_" escaped, as spreadsheets do.
 QByteArray protectEscapes(const QString& text) {
-  if (!text.contains(QLatin1String("_x"))) {
+  if (!text.contains(QLatin1String("_x")))
     return text.toUtf8();
-  }
   static const QRegularExpression lookalike(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
   return QString(text).replace(lookalike, QStringLiteral("_x005F_")).toUtf8();
 }
@@ -89,9 +88,8 @@ class CNumericLocale {
 public:
 #ifdef Q_OS_WIN
   CNumericLocale() : m_perThread(_configthreadlocale(_ENABLE_PER_THREAD_LOCALE)) {
-    if (const char* current = std::setlocale(LC_NUMERIC, nullptr)) {
+    if (const char* current = std::setlocale(LC_NUMERIC, nullptr))
       m_previous = current;
-    }
     std::setlocale(LC_NUMERIC, "C");
   }
   ~CNumericLocale() {
@@ -104,9 +102,8 @@ private:
   QByteArray m_previous = "C";
 #else
   CNumericLocale() : m_c(newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE))) {
-    if (m_c) {
+    if (m_c)
       m_previous = uselocale(m_c);
-    }
   }
   ~CNumericLocale() {
     if (m_c) {
@@ -140,21 +137,16 @@ XlsxFailure failureOf(const QFileDevice& file) {
 XlsxFailure copyFile(const QString& from, const QString& to) {
   QFile source(from);
   QSaveFile destination(to);
-  if (!source.open(QIODevice::ReadOnly)) {
+  if (!source.open(QIODevice::ReadOnly))
     return XlsxFailure::WriteFailed;
-  }
-  if (!destination.open(QIODevice::WriteOnly)) {
+  if (!destination.open(QIODevice::WriteOnly))
     return XlsxFailure::NotWritable;
-  }
   char buffer[64 * 1024];
-  for (qint64 count; (count = source.read(buffer, sizeof buffer)) > 0;) {
-    if (destination.write(buffer, count) != count) {
+  for (qint64 count; (count = source.read(buffer, sizeof buffer)) > 0;)
+    if (destination.write(buffer, count) != count)
       return failureOf(destination);
-    }
-  }
-  if (source.error() != QFileDevice::NoError) {
+  if (source.error() != QFileDevice::NoError)
     return XlsxFailure::WriteFailed;
-  }
   return destination.commit() ? XlsxFailure::None : failureOf(destination);
 }
 
@@ -180,9 +172,8 @@ bool XlsxWriter::save(const QString& fileName, const QVector<Sheet>& sheets, Xls
   XlsxFailure ignored = XlsxFailure::None;
   XlsxFailure& result = failure ? *failure : ignored;
   result = XlsxFailure::NotWritable;
-  if (fileName.isEmpty()) {
+  if (fileName.isEmpty())
     return false;
-  }
   // libxlsxwriter writes in place; it gets a scratch file and the result is moved over.
   QTemporaryFile scratch(QDir::tempPath() + QStringLiteral("/brenmo-XXXXXX.xlsx"));
   if (!scratch.open()) {

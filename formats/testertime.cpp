@@ -18,18 +18,16 @@ std::optional<QDateTime> parseExact(const QString& text, bool allowLongYear) {
   static const QLatin1String shortShape("00:00:00 00.00.00");
   static const QLatin1String longShape("00:00:00 00.00.0000");
   const bool longYear = text.size() == longShape.size();
-  if (text.size() != shortShape.size() && !(allowLongYear && longYear)) {
+  if (text.size() != shortShape.size() && !(allowLongYear && longYear))
     return std::nullopt;
-  }
   const QLatin1String shape = longYear ? longShape : shortShape;
   int fields[6] = {};
   for (int i = 0; i < shape.size(); ++i) {
     const ushort c = text[i].unicode();
     const int field = std::min(i / 3, 5);
     if (shape[i] != QLatin1Char('0')) {
-      if (c != ushort(shape[i].unicode())) {
+      if (c != ushort(shape[i].unicode()))
         return std::nullopt;
-      }
     } else if (c >= '0' && c <= '9') {
       fields[field] = fields[field] * 10 + (c - '0');
     } else {
@@ -45,18 +43,15 @@ std::optional<QDateTime> parseExact(const QString& text, bool allowLongYear) {
 // means 2000 to 2099. Date and time apart, so that a time inside a gap is not lost.
 QDateTime parseLoose(const QString& text) {
   const int space = text.indexOf(QLatin1Char(' '));
-  if (space < 0) {
+  if (space < 0)
     return {};
-  }
   const QTime time = QTime::fromString(text.left(space), QStringLiteral("hh:mm:ss"));
   const QString dayPart = text.mid(space + 1);
   QDate date = QDate::fromString(dayPart, QStringLiteral("dd.MM.yy"));
-  if (date.isValid() && date.year() < 2000) {
+  if (date.isValid() && date.year() < 2000)
     date = date.addYears(100);
-  }
-  if (!date.isValid()) {
+  if (!date.isValid())
     date = QDate::fromString(dayPart, QStringLiteral("dd.MM.yyyy"));
-  }
   return date.isValid() && time.isValid() ? wallClock(date, time) : QDateTime();
 }
 
@@ -64,9 +59,8 @@ QDateTime parseLoose(const QString& text) {
 // which costs microseconds per stamp (it looks at the zone file each time).
 QDateTime slowWallClock(const QDate& date, const QTime& time) {
   const QDateTime local(date, time);
-  if (local.isValid()) {
+  if (local.isValid())
     return local;
-  }
   // Inside a gap: the offset of the day before, which is the one the gap skips from.
   return QDateTime(
       date, time, Qt::OffsetFromUTC, QDateTime(date.addDays(-1), time).offsetFromUtc());
@@ -81,27 +75,24 @@ std::optional<int> hourOffset(const QDate& date, int hour) {
   const qint64 key = date.toJulianDay() * 24 + hour;
   auto found = offsets.constFind(key);
   if (found == offsets.cend()) {
-    if (offsets.size() > 100000) {
+    if (offsets.size() > 100000)
       offsets.clear();
-    }
     const QDateTime first(date, QTime(hour, 0, 0));
     const QDateTime last(date, QTime(hour, 59, 59));
     const bool steady =
         first.isValid() && last.isValid() && first.offsetFromUtc() == last.offsetFromUtc();
     found = offsets.insert(key, steady ? first.offsetFromUtc() : changes);
   }
-  if (*found == changes) {
+  if (*found == changes)
     return std::nullopt;
-  }
   return *found;
 }
 
 } // namespace
 
 QDateTime parse(const QString& text) {
-  if (const std::optional<QDateTime> exact = parseExact(text, /*allowLongYear=*/true)) {
+  if (const std::optional<QDateTime> exact = parseExact(text, /*allowLongYear=*/true))
     return *exact;
-  }
   return parseLoose(text);
 }
 
@@ -110,15 +101,13 @@ QDateTime parseShort(const QString& text) {
 }
 
 QString format(const QDateTime& dateTime) {
-  if (!dateTime.isValid()) {
+  if (!dateTime.isValid())
     return {};
-  }
   // Digit by digit, as the parser reads: a save formats every row's stamp.
   int year = 0, month = 0, day = 0;
   dateTime.date().getDate(&year, &month, &day);
-  if (year < 0) {
+  if (year < 0)
     return dateTime.toString(shortPattern);
-  }
   const QTime time = dateTime.time();
   const int fields[] = {time.hour(), time.minute(), time.second(), day, month, year % 100};
   static const char separators[] = {':', ':', ' ', '.', '.'};
@@ -127,20 +116,17 @@ QString format(const QDateTime& dateTime) {
   for (int i = 0; i < 6; ++i) {
     *out++ = QLatin1Char(char('0' + fields[i] / 10));
     *out++ = QLatin1Char(char('0' + fields[i] % 10));
-    if (i < 5) {
+    if (i < 5)
       *out++ = QLatin1Char(separators[i]);
-    }
   }
   return text;
 }
 
 QDateTime wallClock(const QDate& date, const QTime& time) {
-  if (!date.isValid() || !time.isValid()) {
+  if (!date.isValid() || !time.isValid())
     return {};
-  }
-  if (const std::optional<int> offset = hourOffset(date, time.hour())) {
+  if (const std::optional<int> offset = hourOffset(date, time.hour()))
     return QDateTime(date, time, Qt::OffsetFromUTC, *offset);
-  }
   return slowWallClock(date, time);
 }
 

@@ -197,10 +197,9 @@ void MeasurementModel::removeChecked() {
     else
       beginResetModel();
     std::vector<char> dropped(m_all.size(), 0);
-    for (const ShownRow& row : m_shown) {
+    for (const ShownRow& row : m_shown)
       if (row.checked)
         dropped[row.source] = 1;
-    }
     m_shown.erase(std::remove_if(m_shown.begin(),
                                  m_shown.end(),
                                  [](const ShownRow& row) { return row.checked; }),
@@ -258,18 +257,16 @@ bool MeasurementModel::undoDeletion() {
   }
   m_all = std::move(all);
   m_shown.clear();
-  for (size_t i = 0; i < m_all.size(); ++i) {
+  for (size_t i = 0; i < m_all.size(); ++i)
     if (allTicks[i] >= 0)
       m_shown.push_back({static_cast<int>(i), allTicks[i] == 1});
-  }
   recomputeSum();
   endResetModel();
   // The scale list as it was, with any scale that came since.
   QStringList names = m_namesBeforeDeletion;
-  for (const QString& name : qAsConst(m_scaleNames)) {
+  for (const QString& name : qAsConst(m_scaleNames))
     if (!names.contains(name))
       names.append(name);
-  }
   setScaleNames(names);
   forgetRangeAnchor();
   forgetDeletion();
@@ -388,10 +385,9 @@ void MeasurementModel::rebuildShownRows(bool filterActive, const QString& filter
 
 void MeasurementModel::fillShownRows() {
   m_shown.clear();
-  for (size_t i = 0; i < m_all.size(); ++i) {
+  for (size_t i = 0; i < m_all.size(); ++i)
     if (isShownScale(m_all[i].scale()))
       m_shown.push_back({static_cast<int>(i), false});
-  }
 }
 
 void MeasurementModel::removeFromAll(const std::vector<char>& dropped) {

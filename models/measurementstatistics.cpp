@@ -124,10 +124,9 @@ QVariantList MeasurementStatistics::outsidePoints(qreal from, qreal to) const {
   // Row r is measurement number r + 1.
   const int first = qMax(0, int(std::ceil(from)) - 1);
   const int last = qMin(int(m_rows.size()) - 1, int(std::floor(to)) - 1);
-  for (int r = first; r <= last; ++r) {
+  for (int r = first; r <= last; ++r)
     if (m_rows[r].outside)
       points.append(QPointF(r + 1, m_rows[r].hardness));
-  }
   return points;
 }
 

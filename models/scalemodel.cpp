@@ -94,10 +94,9 @@ void ScaleModel::setEnabled(int index, bool enable) {
 qint16 ScaleModel::scaleNumber(const QString& scaleName) const {
   if (scaleName.isEmpty())
     return -1;
-  for (int i = 0; i < m_scales.size(); ++i) {
+  for (int i = 0; i < m_scales.size(); ++i)
     if (m_scales.at(i).name() == scaleName)
       return static_cast<qint16>(i);
-  }
   return -1;
 }
 
@@ -110,10 +109,9 @@ QString ScaleModel::scaleName(qint16 scaleNumber) const {
 }
 
 qint16 ScaleModel::lowestHiddenNumber() const {
-  for (int i = StandardScales; i < m_scales.size(); ++i) {
+  for (int i = StandardScales; i < m_scales.size(); ++i)
     if (!m_scales.at(i).isVisible())
       return static_cast<qint16>(i);
-  }
   return -1;
 }
 
@@ -156,10 +154,9 @@ void ScaleModel::unhideLowestScale(const QString& name, const QString& descripti
 
 QStringList ScaleModel::visibleScaleNames() const {
   QStringList names;
-  for (const Scale& row : m_scales) {
+  for (const Scale& row : m_scales)
     if (row.isVisible() && row.enable())
       names.append(row.name());
-  }
   return names;
 }
 

@@ -21,10 +21,9 @@ QString pendingNotice;
 bool readable(QByteArray line) {
   if (line.endsWith('\r'))
     line.chop(1);
-  for (const char c : line) {
+  for (const char c : line)
     if (uchar(c) < 0x20 && c != '\t')
       return false;
-  }
   QTextCodec::ConverterState state;
   QTextCodec::codecForName("UTF-8")->toUnicode(line.constData(), line.size(), &state);
   if (state.invalidChars > 0)
@@ -75,12 +74,11 @@ bool salvage(const QString& fileName) {
   const QByteArray text = original.startsWith("\xEF\xBB\xBF") ? original.mid(3) : original;
   QByteArray kept;
   bool dropped = false;
-  for (const QByteArray& line : text.split('\n')) {
+  for (const QByteArray& line : text.split('\n'))
     if (readable(line))
       kept += line + '\n';
     else
       dropped = true;
-  }
   QString copy;
   if (!dropped || !copyBeside(fileName, &copy))
     return false;

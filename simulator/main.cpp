@@ -145,9 +145,10 @@ int main(int argc, char* argv[]) {
   }
 
   if (!parser.isSet(quiet)) {
-    QObject::connect(&simulator, &TesterSimulator::requestReceived, [](const QByteArray& line) {
-      say("<- " + line.trimmed());
-    });
+    QObject::connect(
+        &simulator,
+        &TesterSimulator::requestReceived,
+        [](const QByteArray& line) { say("<- " + line.trimmed()); });
   }
 
   QTimer measureTimer;

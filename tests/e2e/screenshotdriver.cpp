@@ -88,10 +88,9 @@ bool shootInspection(const AppHost& host, const QString& panelPicture, const QSt
   // Limits around the first row's scale, at its rows' middle: rows fall on both sides.
   const QString scale = table->scale(0);
   QList<double> values;
-  for (int row = 0; row < table->rowCount(); ++row) {
+  for (int row = 0; row < table->rowCount(); ++row)
     if (table->scale(row) == scale)
       values << table->hardness(row);
-  }
   std::sort(values.begin(), values.end());
   const QString lower = QString::number(values[values.size() / 3], 'f', 1);
   const QString upper = QString::number(values[values.size() * 5 / 6], 'f', 1);

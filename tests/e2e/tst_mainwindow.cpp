@@ -34,10 +34,9 @@ namespace {
 QObject* childWithText(QQuickWindow* window, const QString& text) {
   const auto items =
       window->findChildren<QQuickItem*>() + window->contentItem()->findChildren<QQuickItem*>();
-  for (QQuickItem* item : items) {
+  for (QQuickItem* item : items)
     if (item->metaObject()->indexOfSignal("clicked()") >= 0 && item->property("text") == text)
       return item;
-  }
   return nullptr;
 }
 

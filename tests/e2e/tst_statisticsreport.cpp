@@ -103,19 +103,17 @@ QString StatisticsReportEndToEnd::busiestScale() const {
   for (int row = 0; row < table->rowCount(); ++row)
     ++rows[table->scale(row)];
   QString busiest;
-  for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+  for (auto it = rows.cbegin(); it != rows.cend(); ++it)
     if (busiest.isEmpty() || it.value() > rows.value(busiest))
       busiest = it.key();
-  }
   return busiest;
 }
 
 double StatisticsReportEndToEnd::medianHardness(const QString& scale) const {
   QList<double> values;
-  for (int row = 0; row < table->rowCount(); ++row) {
+  for (int row = 0; row < table->rowCount(); ++row)
     if (table->scale(row) == scale)
       values << table->hardness(row);
-  }
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
@@ -197,13 +195,12 @@ void StatisticsReportEndToEnd::theAverageBoxOpensOneBlockAScaleAndTheReportSaysT
   QVERIFY(QMetaObject::invokeMethod(host.find(QStringLiteral("mainMenu")), "reportButtonClicked"));
   QTRY_VERIFY_WITH_TIMEOUT(pdfText(pdf).contains("Страница 1 из"), 10000);
   const QString text = pdfText(pdf);
-  for (int i = 0; i < shown.size(); ++i) {
+  for (int i = 0; i < shown.size(); ++i)
     for (const QString& part : {"Шкала " + figures[i].scale,
                                 shown[i][1] + " " + shown[i][2],
                                 shown[i][3] + " " + shown[i][4],
                                 "Среднее: " + figures[i].meanText()})
       QVERIFY2(text.contains(part), qPrintable(part));
-  }
   QCOMPARE(text.count("Среднее:"), figures.size()); // no mean across the scales
 }
 
@@ -243,9 +240,8 @@ void StatisticsReportEndToEnd::limitsSetInThePanelMarkRowsInTheListAndOnTheChart
   // Every row on screen shows as its scale's limits say.
   QTRY_VERIFY(!shownMarks().isEmpty());
   const QHash<int, bool> marks = shownMarks();
-  for (auto it = marks.cbegin(); it != marks.cend(); ++it) {
+  for (auto it = marks.cbegin(); it != marks.cend(); ++it)
     QCOMPARE(it.value(), limits->isOutside(table->scale(it.key()), table->hardness(it.key())));
-  }
   QVERIFY(marks.values().contains(true) || marks.size() < 5);
   // 30 numbers fit the chart's view, so each marked row has its red marker.
   auto* outside = qobject_cast<QtCharts::QXYSeries*>(

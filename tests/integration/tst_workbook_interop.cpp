@@ -133,9 +133,8 @@ void TestWorkbookInterop::sheetJsCellsKeepTheirTypes() {
 
 void TestWorkbookInterop::openpyxlReadsEveryCellOfOurWorkbook() {
   const QString python = pythonWithOpenpyxl();
-  if (python.isEmpty()) {
+  if (python.isEmpty())
     QSKIP("python3 with openpyxl is not installed");
-  }
   const QList<Measurement> rows{Measurement(at(14, 5, 9), "HRC", 52.25, 0, 1),
                                 Measurement(at(14, 6, 10), "Шкала 1", 1e-7, 0, 1),
                                 Measurement(at(23, 59, 59), "HV", 123456.789, 0, 1)};
@@ -177,9 +176,8 @@ void TestWorkbookInterop::openpyxlReadsEveryCellOfOurWorkbook() {
 
 void TestWorkbookInterop::libreOfficeShowsOurWorkbookCellByCell() {
   const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-  if (soffice.isEmpty()) {
+  if (soffice.isEmpty())
     QSKIP("LibreOffice is not installed");
-  }
   const QString fileName = m_dir.filePath("calc.xlsx");
   QVERIFY(writeMeasurementWorkbook(fileName,
                                    {Measurement(at(14, 5, 9), "HRC", 52.25, 0, 1),

@@ -77,12 +77,11 @@ QStringList russianLiterals(const QString& fileName) {
     } else if (text[i] == '"' || text[i] == '\'') {
       const QChar quote = text[i];
       QString literal;
-      for (++i; i < text.size() && text[i] != quote && text[i] != '\n'; ++i) {
+      for (++i; i < text.size() && text[i] != quote && text[i] != '\n'; ++i)
         if (text[i] == '\\' && i + 1 < text.size())
           literal += text[++i] == 'n' ? QChar('\n') : text[i];
         else
           literal += text[i];
-      }
       if (literal.contains(kCyrillic))
         found << literal;
     }
@@ -139,11 +138,10 @@ private slots:
       return found;
     };
     QStringList differing;
-    for (const Message& m : readCatalogue(kCatalogueSource)) {
+    for (const Message& m : readCatalogue(kCatalogueSource))
       if (!m.unfinished && (marks(m.source) != marks(m.translation) ||
                             m.source.endsWith(' ') != m.translation.endsWith(' ')))
         differing << describe(m);
-    }
     QVERIFY2(differing.isEmpty(), qPrintable(differing.join('\n')));
   }
 

@@ -25,9 +25,8 @@ private slots:
                                 QStringLiteral("BINLINBSTRAB"),
                                 QStringLiteral("ZZZZZZZZZZZ1"),
                                 QStringLiteral("A99999999999"),
-                                QStringLiteral("$ZZZZZZZZZZ$9")}) {
+                                QStringLiteral("$ZZZZZZZZZZ$9")})
       QVERIFY2(!CellReference::fromText(text).isValid(), qPrintable(text));
-    }
   }
 };
 

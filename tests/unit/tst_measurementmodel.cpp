@@ -24,10 +24,9 @@ QList<double> shown(const MeasurementModel& model) {
 
 QList<int> ticked(const MeasurementModel& model) {
   QList<int> rows;
-  for (int row = 0; row < model.rowCount(); ++row) {
+  for (int row = 0; row < model.rowCount(); ++row)
     if (model.data(model.index(row, 0), MeasurementModel::CheckedRole).toBool())
       rows.append(row);
-  }
   return rows;
 }
 
@@ -56,10 +55,14 @@ private slots:
   void init() {
     model = new MeasurementModel(this);
     auto expected = std::make_shared<QList<double>>();
-    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [=](auto, int first, int last) {
-      *expected = shown(*model);
-      expected->erase(expected->begin() + first, expected->begin() + last + 1);
-    });
+    connect(
+        model,
+        &QAbstractItemModel::rowsAboutToBeRemoved,
+        this,
+        [=](auto, int first, int last) {
+          *expected = shown(*model);
+          expected->erase(expected->begin() + first, expected->begin() + last + 1);
+        });
     connect(model, &QAbstractItemModel::rowsRemoved, this, [=] {
       badRemovals += shown(*model) != *expected;
     });

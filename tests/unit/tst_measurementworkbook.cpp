@@ -82,11 +82,9 @@ private slots:
 QString TestMeasurementWorkbook::sheetWith(const QString& name, const QList<QVariantList>& rows) {
   XlsxDocument document;
   document.addSheet(sheetName);
-  for (int row = 0; row < rows.size(); ++row) {
-    for (int column = 0; column < rows[row].size(); ++column) {
+  for (int row = 0; row < rows.size(); ++row)
+    for (int column = 0; column < rows[row].size(); ++column)
       document.write(row + 1, column + 1, rows[row][column]);
-    }
-  }
   return document.saveAs(path(name)) ? path(name) : QString();
 }
 
@@ -109,9 +107,8 @@ void TestMeasurementWorkbook::savesOneRowPerMeasurementInColumnsAToC() {
   const auto opened = readMeasurementWorkbook(path("three.xlsx"));
   QVERIFY(opened.has_value());
   QCOMPARE(opened->size(), 3);
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 3; ++i)
     QCOMPARE(opened->at(i).hardness(), rows[i].hardness());
-  }
 }
 
 void TestMeasurementWorkbook::emptyListSavesOnlyTheMarkerAndOpensAsNoRows() {
@@ -179,9 +176,8 @@ void TestMeasurementWorkbook::dateTextsReadAsTheTesterTimeStampsAre() {
                           "\uff11\uff14:05:09 21.03.24",
                           "14:05:09 21.03.+4"};
   QList<QVariantList> rows;
-  for (const QString& text : texts) {
+  for (const QString& text : texts)
     rows.append({text, 50.0, "HRC"});
-  }
   const auto opened = readMeasurementWorkbook(sheetWith("texts.xlsx", rows));
   QVERIFY(opened.has_value());
   QCOMPARE(opened->size(), texts.size());
@@ -296,9 +292,8 @@ void TestMeasurementWorkbook::sheetOpensWhateverTheLanguageItWasSavedIn() {
 void TestMeasurementWorkbook::numbersAreWrittenWithAPointInADecimalCommaLocale() {
   // The application object takes the C library's locale from the environment, as here.
   const QByteArray before = std::setlocale(LC_ALL, nullptr);
-  if (!std::setlocale(LC_ALL, "ru_RU.UTF-8")) {
+  if (!std::setlocale(LC_ALL, "ru_RU.UTF-8"))
     QSKIP("ru_RU.UTF-8 is not generated; scripts/install-deps.sh generates it");
-  }
   QCOMPARE(QByteArray(std::localeconv()->decimal_point), QByteArray(","));
   const bool written = writeMeasurementWorkbook(
       path("ru.xlsx"), {hrc(at(21, 14, 5, 9), 52.25), hrc(at(21, 14, 5, 10), 1e-7)});
@@ -349,11 +344,10 @@ void TestMeasurementWorkbook::timeStampInADaylightSavingGapIsKept() {
   const bool selected = again.selectSheet(sheetName);
   const QVariant cell = again.read(1, 1);
   const QDateTime afterGap = TesterTime::parse(QStringLiteral("03:30:00 31.03.24"));
-  if (zone.isNull()) {
+  if (zone.isNull())
     qunsetenv("TZ");
-  } else {
+  else
     qputenv("TZ", zone);
-  }
   tzset();
 
   QVERIFY(opened.has_value());
@@ -375,17 +369,15 @@ void TestMeasurementWorkbook::failedOpeningSaysWhy_data() {
                                                                                   : QString();
   };
   QList<Measurement> many;
-  for (int i = 0; i < 2000; ++i) {
+  for (int i = 0; i < 2000; ++i)
     many.append(hrc(at(21, 10, 0, 0).addSecs(i), 40.0 + i % 20));
-  }
   QVERIFY(writeMeasurementWorkbook(path("many.xlsx"), many));
   QFile saved(path("many.xlsx"));
   QVERIFY(saved.open(QIODevice::ReadOnly));
   QByteArray damaged = saved.readAll();
   const int sheetData = damaged.indexOf("xl/worksheets/sheet1.xml") + 200;
-  for (int i = sheetData; i < sheetData + 8; ++i) {
+  for (int i = sheetData; i < sheetData + 8; ++i)
     damaged[i] = char(damaged[i] ^ 0x5a);
-  }
   XlsxDocument other;
   QVERIFY(other.addSheet(QStringLiteral("Лист1")));
   QVERIFY(other.saveAs(path("other.xlsx")));
@@ -412,9 +404,8 @@ void TestMeasurementWorkbook::failedSavingSaysWhyAndKeepsTheOldFile() {
   const QByteArray oldBytes = old.readAll();
   old.close();
   QList<Measurement> many;
-  for (int i = 0; i < 5000; ++i) {
+  for (int i = 0; i < 5000; ++i)
     many.append(hrc(at(21, 10, 0, 0).addSecs(i), 40.0 + i % 20));
-  }
 
   // A disk that takes no more than a few kilobytes per file, as a full one does.
   rlimit limit{};

@@ -20,10 +20,9 @@ Measurement meas(double hardness, const QString& scale = "HRC", int second = 0) 
 
 // The figures of one scale, or none when the covered rows have no such scale.
 ScaleFigures of(const MeasurementStatistics& stats, const QString& scale = "HRC") {
-  for (const ScaleFigures& figures : stats.scaleFigures()) {
+  for (const ScaleFigures& figures : stats.scaleFigures())
     if (figures.scale == scale)
       return figures;
-  }
   return ScaleFigures();
 }
 

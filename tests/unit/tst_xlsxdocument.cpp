@@ -27,9 +27,8 @@ const QByteArray packageRelNamespace =
 
 bool zipParts(const QString& fileName, const Parts& parts) {
   zipFile zip = zipOpen64(QFile::encodeName(fileName).constData(), APPEND_STATUS_CREATE);
-  if (!zip) {
+  if (!zip)
     return false;
-  }
   bool written = true;
   for (const auto& part : parts) {
     written =
@@ -62,16 +61,14 @@ struct StoredPart {
 
 bool zipStoredParts(const QString& fileName, const QList<StoredPart>& parts) {
   zipFile zip = zipOpen64(QFile::encodeName(fileName).constData(), APPEND_STATUS_CREATE);
-  if (!zip) {
+  if (!zip)
     return false;
-  }
   bool written = true;
   for (const StoredPart& part : parts) {
     uLong crc =
         crc32(0L, reinterpret_cast<const Bytef*>(part.data.constData()), uInt(part.data.size()));
-    if (part.wrongCrc) {
+    if (part.wrongCrc)
       crc ^= 1;
-    }
     const ZPOS64_T size = ZPOS64_T(part.declaredSize < 0 ? part.data.size() : part.declaredSize);
     written =
         written &&
@@ -139,9 +136,8 @@ Parts workbook(const WorkbookParts& given) {
 // Every cell of a parsed sheet as a line of text, or "nothing".
 QStringList dumpCells(const std::optional<SheetCells>& cells) {
   QStringList lines;
-  if (!cells) {
+  if (!cells)
     return QStringList{QStringLiteral("nothing")};
-  }
   cells->forEach([&](int row, int column, const QVariant& value) {
     lines << QStringLiteral("%1,%2 %3 %4")
                  .arg(row)
@@ -225,9 +221,8 @@ void TestXlsxDocument::savedValuesReadBackWithTheirTypes() {
   };
   XlsxDocument written;
   QVERIFY(written.addSheet(QStringLiteral("Лист1")));
-  for (const auto& cell : cells) {
+  for (const auto& cell : cells)
     QVERIFY2(written.write(cell.first, cell.second), qPrintable(cell.first));
-  }
   QVERIFY(written.write(QStringLiteral("B3"), 42)); // integers are numbers like any other
   QVERIFY(written.saveAs(path("values.xlsx")));
 
@@ -240,9 +235,8 @@ void TestXlsxDocument::savedValuesReadBackWithTheirTypes() {
   }
   QCOMPARE(read.read(3, 2).userType(), int(QMetaType::Double));
   QCOMPARE(read.read(3, 2).toDouble(), 42.0);
-  for (const QPoint& empty : {QPoint(8, 1), QPoint(1, 4), QPoint(0, 0), QPoint(1, 1048577)}) {
+  for (const QPoint& empty : {QPoint(8, 1), QPoint(1, 4), QPoint(0, 0), QPoint(1, 1048577)})
     QVERIFY(!read.read(empty.y(), empty.x()).isValid());
-  }
 }
 
 void TestXlsxDocument::sheetsAreSelectedByExactNameAndKeepTheirOwnCells() {
@@ -271,9 +265,8 @@ void TestXlsxDocument::addSheetRefusesNamesAWorkbookCannotHold() {
   QVERIFY(document.addSheet(QStringLiteral("Измерения")));
   const QStringList refused{
       QString(), QString(32, QChar(0x416)), "HRC/HB", "[1]", "a:b", "'Лист'", "ИЗМЕРЕНИЯ"};
-  for (const QString& name : refused) {
+  for (const QString& name : refused)
     QVERIFY2(!document.addSheet(name), qPrintable(name));
-  }
   QCOMPARE(document.sheetNames(), QStringList{"Измерения"});
   QVERIFY(document.addSheet(QString(31, QChar(0x416))));
 }
@@ -290,13 +283,11 @@ void TestXlsxDocument::writeKeepsOnlyWhatAWorkbookCanHold() {
                              QPoint(1, 2),
                              QDateTime(),
                              local(1899, 12, 31, 0, 0, 0)};
-  for (const QVariant& value : refused) {
+  for (const QVariant& value : refused)
     QVERIFY2(!document.write(QStringLiteral("A1"), value), value.typeName());
-  }
   QCOMPARE(document.read(1, 1), QVariant(1.0));
-  for (const char* place : {"A0", "XFE1", "A1048577", "1A", "A", ""}) {
+  for (const char* place : {"A0", "XFE1", "A1048577", "1A", "A", ""})
     QVERIFY2(!document.write(QString::fromLatin1(place), 2.0), place);
-  }
   QVERIFY(!document.write(0, 1, 2.0));
   QVERIFY(document.write(QStringLiteral("$B$2"), 2.0));
   QCOMPARE(document.read(2, 2), QVariant(2.0));
@@ -379,9 +370,8 @@ void TestXlsxDocument::readsNumbersBooleansAndErrorCodesByTheirType() {
     QCOMPARE(document->read(1, column).toDouble(), numbers[column - 1]);
   }
   // Not numbers, not finite, no value, an unknown type, a boolean that is neither.
-  for (int column = 1; column <= 8; ++column) {
+  for (int column = 1; column <= 8; ++column)
     QVERIFY2(!document->read(2, column).isValid(), qPrintable(QString::number(column)));
-  }
   QCOMPARE(document->read(3, 1), QVariant(true));
   QCOMPARE(document->read(3, 2), QVariant(false));
   QCOMPARE(document->read(3, 3), QVariant(true));
@@ -403,9 +393,8 @@ void TestXlsxDocument::cellsWithoutReferenceFollowThePreviousCell() {
                                               {{1, 1}, 11},
                                               {{4, 1}, 14},
                                               {{5, 1}, 15}};
-  for (const auto& cell : expected) {
+  for (const auto& cell : expected)
     QCOMPARE(document->read(cell.first.y(), cell.first.x()), QVariant(cell.second));
-  }
   QVERIFY(!document->read(4, 2).isValid());
   QVERIFY(!document->read(2, 1).isValid());
 }
@@ -489,9 +478,8 @@ void TestXlsxDocument::formatCodesShowDatesOnlyThroughDateParts() {
                                               {"mm:ss.0", true},
                                               {"h:mm AM/PM", true},
                                               {"[$-419]D MMMM YYYY", true}};
-  for (const auto& code : codes) {
+  for (const auto& code : codes)
     QVERIFY2(XlsxDates::isDateFormatCode(QString::fromUtf8(code.first)) == code.second, code.first);
-  }
 }
 
 void TestXlsxDocument::placesBeyondTheSheetAreIgnored() {
@@ -505,9 +493,8 @@ void TestXlsxDocument::placesBeyondTheSheetAreIgnored() {
   QVERIFY(document && document->selectSheet(QStringLiteral("Лист1")));
   QCOMPARE(document->read(1, 1), QVariant(1.0));
   QCOMPARE(document->read(1048576, 16384), QVariant(8.0));
-  for (int column = 2; column <= 5; ++column) {
+  for (int column = 2; column <= 5; ++column)
     QVERIFY(!document->read(1, column).isValid());
-  }
   QVERIFY(!document->read(1048576, 1).isValid());
 }
 
@@ -522,9 +509,8 @@ void TestXlsxDocument::unreadableFilesFailWithoutPartialData_data() {
 
   XlsxDocument saved;
   QVERIFY(saved.addSheet(QStringLiteral("Лист1")));
-  for (int row = 1; row <= 2000; ++row) {
+  for (int row = 1; row <= 2000; ++row)
     QVERIFY(saved.write(row, 1, QStringLiteral("строка %1").arg(row)));
-  }
   QVERIFY(saved.saveAs(path("saved.xlsx")));
   QFile savedFile(path("saved.xlsx"));
   QVERIFY(savedFile.open(QIODevice::ReadOnly));
@@ -532,9 +518,8 @@ void TestXlsxDocument::unreadableFilesFailWithoutPartialData_data() {
   // Flips bytes in the middle of the compressed sheet, leaving the zip's directory intact.
   QByteArray damaged = savedBytes;
   const int sheetData = damaged.indexOf("xl/worksheets/sheet1.xml") + 200;
-  for (int i = sheetData; i < sheetData + 8; ++i) {
+  for (int i = sheetData; i < sheetData + 8; ++i)
     damaged[i] = char(damaged[i] ^ 0x5a);
-  }
 
   QTest::newRow("missing") << path("missing.xlsx");
   QTest::newRow("empty") << file("empty.xlsx", {});
@@ -613,9 +598,8 @@ void TestXlsxDocument::cellPlacesTooLargeForAnIntegerNeverLandOnOtherCells() {
   QCOMPARE(document->read(1, 1), QVariant(1.0));
   QCOMPARE(document->read(1, 2), QVariant(2.0));
   QVERIFY(!document->read(2, 1).isValid());
-  for (const char* text : {"B4294967297", "MWLQKWX1", "A99999999999", "ZZZZZZZZZZZ1", "XFE1"}) {
+  for (const char* text : {"B4294967297", "MWLQKWX1", "A99999999999", "ZZZZZZZZZZZ1", "XFE1"})
     QVERIFY2(!CellReference::fromText(QString::fromLatin1(text)).isValid(), text);
-  }
   QCOMPARE(CellReference::fromText(QStringLiteral("$XFD$1048576")).column, 16384);
 }
 
@@ -659,11 +643,10 @@ void TestXlsxDocument::partsMustHoldExactlyTheDataTheirHeaderDeclares() {
   QVERIFY(zipStoredParts(fileName, stored));
   XlsxDocument document(fileName);
   QCOMPARE(document.selectSheet(QStringLiteral("Лист1")), readable);
-  if (readable) {
+  if (readable)
     QCOMPARE(document.read(1, 1), QVariant(1.0));
-  } else {
+  else
     QCOMPARE(document.failure(), XlsxFailure::Damaged);
-  }
 }
 
 void TestXlsxDocument::partsAndPackagesOverTheirCapsAreRefusedAsTooLarge() {
