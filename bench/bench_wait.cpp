@@ -6,6 +6,7 @@
 
 #include "bench/benchsupport.h"
 #include "device/device.h"
+#include "device/linechannel.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
   const int rounds = 5;
   double worst = 0.0;
   std::printf("command waiting the full %d ms for a reply that never comes\n",
-              Device::ReplyTimeoutMs);
+              LineChannel::ReplyTimeoutMs);
   std::printf("%6s %10s %10s %8s\n", "round", "wall ms", "cpu ms", "cpu %");
   for (int round = 1; round <= rounds; ++round) {
     QElapsedTimer wall;

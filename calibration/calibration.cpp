@@ -58,20 +58,32 @@ double Calibration::addTest(MeasurementModel* model, QString realHardness) {
   return hardnessSum / rows;
 }
 
-std::optional<ScaleConstants> Calibration::fitFor(std::optional<qint16> scaleNumber, QString* why) {
+std::optional<ScaleNumber> Calibration::currentScale() const {
+  const ScaleNumber current = m_device->currentScaleNumber();
+  return current < 0 ? std::nullopt : std::optional<ScaleNumber>(current);
+}
+
+std::optional<ScaleConstants> Calibration::fitFor(std::optional<ScaleNumber> scaleNumber,
+                                                  QString* why) {
   if (!scaleNumber) {
     // Without it we know neither the kind of fit nor the slot the constants belong to.
     *why = tr("Калибровка не выполнена: прибор не сообщил\nтекущую шкалу. Ничего не записано.");
     return std::nullopt;
   }
-  if (!m_device->scales()->scale(*scaleNumber)) {
+  const Scale* scale = m_device->scales()->scale(*scaleNumber);
+  if (!scale) {
     *why = tr("Калибровка не выполнена: текущая шкала прибора\nнеизвестна программе.");
     return std::nullopt;
   }
-  std::optional<ScaleConstants> fit =
-      ScaleFit::fit(m_meanFrequencies, m_referenceHardnesses, *scaleNumber == 0);
-  if (!fit)
+  std::optional<ScaleConstants> fit = ScaleFit::fit(
+      scale->constants(), m_meanFrequencies, m_referenceHardnesses, *scaleNumber == 0);
+  if (!fit) {
     *why = twoTestsNeeded();
+    return std::nullopt;
+  }
+  // The fit replaces C, and the tester learns on how many blocks it rests.
+  fit->c = 0.0;
+  fit->points = static_cast<qint16>(m_meanFrequencies.size());
   return fit;
 }
 
@@ -95,7 +107,7 @@ QVariantMap Calibration::preview() {
     result.insert(QStringLiteral("failure"), *refusal);
     return result;
   }
-  const std::optional<qint16> scaleNumber = m_device->readCurrentScale();
+  const std::optional<ScaleNumber> scaleNumber = currentScale();
   QString why;
   const std::optional<ScaleConstants> fit = fitFor(scaleNumber, &why);
   if (!fit) {
@@ -142,9 +154,9 @@ bool Calibration::endTest() {
   m_failure.clear();
   if (const std::optional<QString> refusal = refusalBeforeFit())
     return fail(*refusal);
-  const std::optional<qint16> previewed = m_previewedScale;
-  m_device->setCalibMode(false);
-  const std::optional<qint16> scaleNumber = m_device->readCurrentScale();
+  const std::optional<ScaleNumber> previewed = m_previewedScale;
+  // The tester's own lines meanwhile wait for the command's end, then reach the tests.
+  const std::optional<ScaleNumber> scaleNumber = currentScale();
   QString why;
   bool written = false;
   if (previewed && scaleNumber && *scaleNumber != *previewed) {
@@ -153,13 +165,7 @@ bool Calibration::endTest() {
             "изменилась после проверки. Ничего не записано."));
   } else if (const std::optional<ScaleConstants> fit = fitFor(scaleNumber, &why)) {
     const Scale before = *m_device->scales()->scale(*scaleNumber);
-    Scale fitted = before;
-    fitted.setA(fit->a);
-    fitted.setB(fit->b);
-    fitted.setC(0.0);
-    fitted.setType(fit->type);
-    fitted.setPoints(static_cast<qint16>(m_meanFrequencies.size()));
-    const Device::ScaleWrite write = m_device->writeCurrentScale(&fitted, *scaleNumber);
+    const Device::ScaleWrite write = m_device->writeCurrentScale(*fit, *scaleNumber);
     // The slot read back decides, and whatever replaced the old constants can be undone.
     if (write.changed)
       keep(*scaleNumber, before);
@@ -169,7 +175,6 @@ bool Calibration::endTest() {
   } else {
     fail(why);
   }
-  m_device->setCalibMode(true);
   clearTests();
   return written;
 }
@@ -219,19 +224,16 @@ bool Calibration::undoLastCalibration() {
     m_failure = tr("Нет сохраненных коэффициентов для текущей шкалы.");
     return false;
   }
-  m_device->setCalibMode(false);
-  const bool written = writeBackKept();
-  m_device->setCalibMode(true);
-  return written;
+  return writeBackKept();
 }
 
 bool Calibration::writeBackKept() {
-  const std::optional<qint16> slot = m_device->readCurrentScale();
+  const std::optional<ScaleNumber> slot = currentScale();
   if (!slot) {
     m_failure = tr("Отмена не выполнена: прибор не сообщил\nтекущую шкалу. Ничего не записано.");
     return false;
   }
-  Scale* scale = m_device->scales()->scale(*slot);
+  const Scale* scale = m_device->scales()->scale(*slot);
   if (!scale || !canUndo(*slot)) {
     m_failure = tr("Нет сохраненных коэффициентов для текущей шкалы.");
     return false;
@@ -265,14 +267,14 @@ bool Calibration::writeBackKept() {
     m_failure = tr("Отмена не выполнена: шкала не прочитана\nиз прибора. Ничего не записано.");
     return false;
   }
-  Scale kept = *scale;
-  kept.setA(a);
-  kept.setB(b);
-  kept.setC(c);
-  kept.setType(static_cast<qint8>(type));
-  kept.setPoints(static_cast<qint16>(points));
+  ScaleConstants kept = scale->constants();
+  kept.a = a;
+  kept.b = b;
+  kept.c = c;
+  kept.type = static_cast<qint8>(type);
+  kept.points = static_cast<qint16>(points);
   // The record goes only once the slot read back holds the kept constants.
-  const Device::ScaleWrite write = m_device->writeCurrentScale(&kept, *slot);
+  const Device::ScaleWrite write = m_device->writeCurrentScale(kept, *slot);
   if (!write.held) {
     m_failure = write.readBack ? tr("Отмена не выполнена: прибор не принял\nкоэффициенты.")
                                : tr("Отмена не подтверждена: шкалу не удалось прочитать.\n"

@@ -64,7 +64,9 @@ private:
   // Why no fit can be tried yet, before the tester is asked anything.
   std::optional<QString> refusalBeforeFit() const;
   // The one fit that preview shows and endTest writes, for the tester's current scale.
-  std::optional<ScaleConstants> fitFor(std::optional<qint16> scaleNumber, QString* why);
+  std::optional<ScaleConstants> fitFor(std::optional<ScaleNumber> scaleNumber, QString* why);
+  // The tester's current scale, asked now; nothing when it named none.
+  std::optional<ScaleNumber> currentScale() const;
   QSettings* settings();
   void keep(int slot, const Scale& before);
   bool writeBackKept();
@@ -73,7 +75,7 @@ private:
   QString m_failure;
   QSettings* m_settings = nullptr;
   // The scale the last preview was made for; endTest refuses when the tester moved on.
-  std::optional<qint16> m_previewedScale;
+  std::optional<ScaleNumber> m_previewedScale;
   QList<double> m_meanFrequencies;
   QList<double> m_referenceHardnesses;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "formats/measurement.h"
+
 namespace {
 
 // A spread (root mean square about the mean) below this fraction of the mean's size is
@@ -27,14 +29,16 @@ namespace ScaleFit {
 
 // Centred sums keep the slope exact also for large frequencies with small spreads, where
 // N*Sxx - Sx*Sx is all rounding.
-std::optional<ScaleConstants>
-fit(const QList<double>& frequencies, const QList<double>& hardnesses, bool linear) {
+std::optional<ScaleConstants> fit(const ScaleConstants& current,
+                                  const QList<double>& frequencies,
+                                  const QList<double>& hardnesses,
+                                  bool linear) {
   const int n = frequencies.size();
   if (n < 2 || hardnesses.size() != n)
     return std::nullopt;
   QList<double> ys;
   for (double hardness : hardnesses) {
-    if (!linear && !(hardness > 0.0))
+    if (!linear && !Measurement::isResult(hardness))
       return std::nullopt;
     ys.append(linear ? hardness : std::log(hardness));
   }
@@ -53,8 +57,10 @@ fit(const QList<double>& frequencies, const QList<double>& hardnesses, bool line
     return std::nullopt;
   const double slope = sxy / sxx;
   const double intercept = my - slope * mx;
-  const ScaleConstants constants = linear ? ScaleConstants{intercept, slope, 0}
-                                          : ScaleConstants{std::exp(intercept), 1.0 / slope, 1};
+  ScaleConstants constants = current;
+  constants.a = linear ? intercept : std::exp(intercept);
+  constants.b = linear ? slope : 1.0 / slope;
+  constants.type = linear ? 0 : 1;
   if (!std::isfinite(constants.a) || !std::isfinite(constants.b))
     return std::nullopt;
   return constants;

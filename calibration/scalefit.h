@@ -5,21 +5,20 @@
 #include <QList>
 #include <QtGlobal>
 
+#include "formats/scaleconstants.h"
+
 // The least-squares fit of a scale's constants to reference blocks, as plain maths: no
 // tester, no model. A straight line on HRC (hardness = A + B * frequency), an exponential on
 // every other scale (hardness = A * e^(frequency / B)).
-struct ScaleConstants {
-  double a = 0.0;
-  double b = 0.0;
-  qint8 type = 0; // 0 straight line, 1 exponential
-};
-
 namespace ScaleFit {
 
+// The constants of `current` with A, B and the type fitted to the tests.
 // Nothing when the fit has no finite result: fewer than two tests, frequencies without
 // spread, a hardness of 0 or less on the exponential, or hardnesses without spread there.
-std::optional<ScaleConstants>
-fit(const QList<double>& frequencies, const QList<double>& hardnesses, bool linear);
+std::optional<ScaleConstants> fit(const ScaleConstants& current,
+                                  const QList<double>& frequencies,
+                                  const QList<double>& hardnesses,
+                                  bool linear);
 
 // What the tester shows at that frequency with those constants.
 double hardnessAt(const ScaleConstants& constants, double frequency);

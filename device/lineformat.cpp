@@ -19,7 +19,7 @@ qint64 toInteger(const QString& field) {
 // word after the time stamp).
 QDateTime liveDateTime(const QString& field) {
   const int lastSpace = field.lastIndexOf(QLatin1Char(' '));
-  return parseDeviceDateTime(lastSpace < 0 ? QString() : field.left(lastSpace));
+  return TesterTime::parse(lastSpace < 0 ? QString() : field.left(lastSpace));
 }
 
 } // namespace
@@ -31,14 +31,6 @@ QString decode(const QByteArray& line) {
 
 QStringList fields(const QByteArray& line) {
   return decode(line).simplified().split(QLatin1Char(';'));
-}
-
-QDateTime parseDeviceDateTime(const QString& text) {
-  return TesterTime::parse(text);
-}
-
-QString formatDeviceDateTime(const QDateTime& dateTime) {
-  return TesterTime::format(dateTime);
 }
 
 QDateTime parseClockReply(const QByteArray& line) {
@@ -75,7 +67,7 @@ std::optional<Measurement> parseRecordLine(const QByteArray& line) {
   const double hardness = toNumber(f[4], &hardnessOk);
   if (!averagingOk || !frequencyOk || !hardnessOk)
     return std::nullopt;
-  return Measurement(parseDeviceDateTime(f[0]), f[3].simplified(), hardness, frequency, averaging);
+  return Measurement(TesterTime::parse(f[0]), f[3].simplified(), hardness, frequency, averaging);
 }
 
 std::optional<Measurement> parseLiveLine(const QByteArray& line) {
@@ -84,7 +76,7 @@ std::optional<Measurement> parseLiveLine(const QByteArray& line) {
     return std::nullopt;
   // The stamp must be readable, with its word after it or (as some lines come) without.
   const QDateTime dateTime = liveDateTime(f[0]);
-  if (!dateTime.isValid() && !parseDeviceDateTime(f[0]).isValid())
+  if (!dateTime.isValid() && !TesterTime::parse(f[0]).isValid())
     return std::nullopt;
   bool frequencyOk = false, hardnessOk = false;
   const double frequency = toNumber(f[1], &frequencyOk);
@@ -140,16 +132,17 @@ std::optional<ScaleRecord> parseScaleRecord(const QByteArray& line) {
   ScaleRecord record;
   bool numberOk = false;
   const int number = f[0].trimmed().toInt(&numberOk, 10);
-  record.numberRead = numberOk;
-  record.number = static_cast<qint16>(numberOk ? number : 0);
-  record.name = f[1].simplified();
-  record.a = toNumber(f[2]);
-  record.b = toNumber(f[3]);
-  record.c = toNumber(f[4]);
-  record.min = toNumber(f[5]);
-  record.max = toNumber(f[6]);
-  record.type = static_cast<qint8>(toInteger(f[7]));
-  record.points = static_cast<qint16>(toInteger(f[8]));
+  if (numberOk && number >= 0 && number < ScaleSlots)
+    record.number = static_cast<ScaleNumber>(number);
+  ScaleConstants& constants = record.constants;
+  constants.name = f[1].simplified();
+  constants.a = toNumber(f[2]);
+  constants.b = toNumber(f[3]);
+  constants.c = toNumber(f[4]);
+  constants.min = toNumber(f[5]);
+  constants.max = toNumber(f[6]);
+  constants.type = static_cast<qint8>(toInteger(f[7]));
+  constants.points = static_cast<qint16>(toInteger(f[8]));
   return record;
 }
 

@@ -7,7 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "models/measurement.h"
+#include "formats/measurement.h"
+#include "formats/scaleconstants.h"
 
 // Everything that turns the tester's text lines into values, and values into the text the
 // tester expects. Plain functions so that they are tested without a port.
@@ -19,12 +20,6 @@ QString decode(const QByteArray& line);
 // Decoded, simplified (outer white space dropped, inner runs made one space) and split at
 // every ";" with empty fields kept.
 QStringList fields(const QByteArray& line);
-
-// The tester's time stamps "hh:mm:ss dd.MM.yy" (2000 to 2099) or "hh:mm:ss dd.MM.yyyy".
-QDateTime parseDeviceDateTime(const QString& text);
-
-// The pattern the tester writes and the workbooks store: "hh:mm:ss dd.MM.yy".
-QString formatDeviceDateTime(const QDateTime& dateTime);
 
 // The reply to "gettime\n": exactly " hh:mm:ss dd.MM.yy\n"; anything else is invalid.
 QDateTime parseClockReply(const QByteArray& line);
@@ -64,16 +59,8 @@ bool isUnsolicitedLine(const QByteArray& line);
 
 // One scale record, the reply to "getscale\n" and "setscale N\n" (exactly nine fields).
 struct ScaleRecord {
-  qint16 number = 0;
-  bool numberRead = false; // field 1 was a whole number (else number is 0)
-  QString name;
-  double a = 0.0;
-  double b = 0.0;
-  double c = 0.0;
-  double min = 0.0;
-  double max = 0.0;
-  qint8 type = 0;
-  qint16 points = 0;
+  std::optional<ScaleNumber> number; // nothing when field 1 named no slot (0 to 15)
+  ScaleConstants constants;
 };
 std::optional<ScaleRecord> parseScaleRecord(const QByteArray& line);
 

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "models/measurement.h"
+#include "formats/measurement.h"
 
 // The measurement workbook: one sheet "Измерения" (translated in the context
 // "MeasurementModel"), no header; row r holds in A the date-time as the text

@@ -8,6 +8,7 @@
 #include <QByteArray>
 
 #include "device/lineformat.h"
+#include "formats/testertime.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QByteArray line(reinterpret_cast<const char*>(data), int(size));
@@ -22,13 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
 
   if (const auto record = LineFormat::parseRecordLine(line))
-    LineFormat::formatDeviceDateTime(record->dateTime());
+    TesterTime::format(record->dateTime());
   if (const auto live = LineFormat::parseLiveLine(line))
-    LineFormat::formatDeviceDateTime(live->dateTime());
+    TesterTime::format(live->dateTime());
 
   if (const auto scale = LineFormat::parseScaleRecord(line)) {
     // Constants go back to the tester as text; what it would read must be a number again.
-    for (const double value : {scale->a, scale->b, scale->c, scale->min, scale->max}) {
+    for (const double value : {scale->constants.a,
+                               scale->constants.b,
+                               scale->constants.c,
+                               scale->constants.min,
+                               scale->constants.max}) {
       bool ok = false;
       const double back = LineFormat::toNumber(LineFormat::formatConstant(value), &ok);
       if (std::isfinite(value) && (!ok || !std::isfinite(back)))

@@ -8,7 +8,7 @@
 
 #include "files/measurementworkbook.h"
 #include "files/xlsxdocument.h"
-#include "models/measurement.h"
+#include "formats/measurement.h"
 
 namespace {
 

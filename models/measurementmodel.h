@@ -9,7 +9,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "models/measurement.h"
+#include "formats/measurement.h"
 
 class QStringListModel;
 

@@ -3,6 +3,8 @@
 #include <QMetaType>
 #include <QString>
 
+#include "formats/scaleconstants.h"
+
 // One of the tester's scale slots as the application mirrors it: the constants go to and come
 // from the tester; the description stays with the application.
 class Scale {
@@ -25,24 +27,27 @@ public:
   void setEnable(bool enable) { m_enable = enable; }
   QString number() const { return m_number; }
   void setNumber(const QString& number) { m_number = number; }
-  QString name() const { return m_name; }
-  void setName(const QString& name) { m_name = name; }
+  QString name() const { return m_constants.name; }
+  void setName(const QString& name) { m_constants.name = name; }
   QString description() const { return m_description; }
   void setDescription(const QString& description) { m_description = description; }
-  double a() const { return m_a; }
-  void setA(double a) { m_a = a; }
-  double b() const { return m_b; }
-  void setB(double b) { m_b = b; }
-  double c() const { return m_c; }
-  void setC(double c) { m_c = c; }
-  double min() const { return m_min; }
-  void setMin(double min) { m_min = min; }
-  double max() const { return m_max; }
-  void setMax(double max) { m_max = max; }
-  qint8 type() const { return m_type; }
-  void setType(qint8 type) { m_type = type; }
-  qint16 points() const { return m_points; }
-  void setPoints(qint16 points) { m_points = points; }
+  double a() const { return m_constants.a; }
+  void setA(double a) { m_constants.a = a; }
+  double b() const { return m_constants.b; }
+  void setB(double b) { m_constants.b = b; }
+  double c() const { return m_constants.c; }
+  void setC(double c) { m_constants.c = c; }
+  double min() const { return m_constants.min; }
+  void setMin(double min) { m_constants.min = min; }
+  double max() const { return m_constants.max; }
+  void setMax(double max) { m_constants.max = max; }
+  qint8 type() const { return m_constants.type; }
+  void setType(qint8 type) { m_constants.type = type; }
+  qint16 points() const { return m_constants.points; }
+  void setPoints(qint16 points) { m_constants.points = points; }
+  // What goes to and comes from the tester's slot.
+  const ScaleConstants& constants() const { return m_constants; }
+  void setConstants(const ScaleConstants& constants) { m_constants = constants; }
   // Whether the constants and name are what the tester's slot holds, as last read from it.
   // A row that was never read, or whose record did not come, must not be written back.
   bool isRead() const { return m_isRead; }
@@ -53,17 +58,9 @@ private:
   bool m_isReadOnly = false;
   bool m_enable = false;
   QString m_number;
-  QString m_name;
   QString m_description;
-  double m_a = 0.0;
-  double m_b = 0.0;
-  double m_c = 0.0;
-  double m_min = 0.0;
-  double m_max = 999.0;
-  qint8 m_type = 0;
-  qint16 m_points = 2;
+  ScaleConstants m_constants;
   bool m_isRead = false;
 };
 
 Q_DECLARE_METATYPE(Scale)
-Q_DECLARE_METATYPE(Scale*)

@@ -2,8 +2,68 @@
 
 #include <algorithm>
 
-ScaleModel::ScaleModel(QObject* parent) : QAbstractListModel(parent) {
-  qRegisterMetaType<Scale*>();
+#include <QSettings>
+
+namespace {
+
+// Spelled so: files written by earlier versions use this name.
+const char kDescriptionGroup[] = "ScaleDesciptions";
+
+QString descriptionKey(int row) {
+  return QStringLiteral("Scale") + QString::number(row);
+}
+
+} // namespace
+
+ScaleModel::ScaleModel(QObject* parent) : QAbstractListModel(parent) {}
+
+void ScaleModel::addTesterSlots() {
+  const QString standard[StandardScales][2] = {
+      {QStringLiteral("HRC"), tr("Роквелл С, легир. сталь")},
+      {QStringLiteral("HB"), tr("Бринелль, легир. сталь")},
+      {QStringLiteral("HV"), tr("Виккерс, легир. сталь")},
+  };
+  for (const auto& row : standard) {
+    Scale scale = Scale::standard(row[0], row[1]);
+    add(scale);
+  }
+  for (int i = StandardScales; i < maxScales(); ++i) {
+    Scale free = Scale::freeUserSlot();
+    add(free);
+  }
+}
+
+void ScaleModel::keepDescriptionsIn(QSettings* file) {
+  m_descriptionFile = file;
+  file->beginGroup(kDescriptionGroup);
+  // Only a complete group is trusted; a partial one leaves the built-in descriptions.
+  if (file->childKeys().size() == maxScales() - StandardScales) {
+    for (int row = StandardScales; row < rowCount(); ++row)
+      m_scales[row].setDescription(file->value(descriptionKey(row)).toString());
+    emit dataChanged(index(StandardScales), index(rowCount() - 1));
+  }
+  file->endGroup();
+  m_savedDescriptions = userDescriptions();
+  connect(this, &QAbstractItemModel::dataChanged, this, &ScaleModel::saveDescriptions);
+  connect(this, &QAbstractItemModel::layoutChanged, this, &ScaleModel::saveDescriptions);
+}
+
+QStringList ScaleModel::userDescriptions() const {
+  QStringList descriptions;
+  for (int row = StandardScales; row < rowCount(); ++row)
+    descriptions.append(m_scales.at(row).description());
+  return descriptions;
+}
+
+void ScaleModel::saveDescriptions() {
+  if (!m_descriptionFile || userDescriptions() == m_savedDescriptions)
+    return;
+  m_descriptionFile->beginGroup(kDescriptionGroup);
+  for (int row = StandardScales; row < rowCount(); ++row)
+    m_descriptionFile->setValue(descriptionKey(row), m_scales.at(row).description());
+  m_descriptionFile->endGroup();
+  m_descriptionFile->sync();
+  m_savedDescriptions = userDescriptions();
 }
 
 int ScaleModel::rowCount(const QModelIndex& parent) const {
@@ -76,8 +136,36 @@ QHash<int, QByteArray> ScaleModel::roleNames() const {
           {UnknownRole, "unknown"}};
 }
 
-Scale* ScaleModel::scale(int index) {
-  return hasRow(index) ? &m_scales[index] : nullptr;
+const Scale* ScaleModel::scale(ScaleNumber index) const {
+  return hasRow(index) ? &m_scales.at(index) : nullptr;
+}
+
+void ScaleModel::setSlotContent(ScaleNumber index, const ScaleConstants& constants) {
+  if (!hasRow(index))
+    return;
+  Scale& row = m_scales[index];
+  const QString standardName = row.name();
+  row.setConstants(constants);
+  if (index < StandardScales) {
+    row.setName(standardName); // the standard scales keep their names
+  } else {
+    // A user slot whose A is exactly 1 is free.
+    row.setIsVisible(constants.a != Scale::FreeSlotA);
+  }
+  emitRowChanged(index);
+  setRead(index, true);
+}
+
+void ScaleModel::setEdited(ScaleNumber index, const Scale& edited) {
+  if (!hasRow(index))
+    return;
+  Scale& row = m_scales[index];
+  const bool read = row.isRead();
+  const QString number = row.number();
+  row = edited;
+  row.setIsRead(read);
+  row.setNumber(number);
+  emitRowChanged(index);
 }
 
 bool ScaleModel::enabled(int index) const {

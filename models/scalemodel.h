@@ -6,9 +6,12 @@
 
 #include "models/scale.h"
 
+class QSettings;
+
 // The tester's scale slots, row i being scale number i: HRC, HB, HV, then the user slots. The
 // settings window edits it, the scale commands copy it to and from the tester, and the rows
-// that gained or lost a user scale are remembered so that only those are written back.
+// that gained or lost a user scale are remembered so that only those are written back. Every
+// change goes through a call that tells the views.
 class ScaleModel : public QAbstractListModel {
   Q_OBJECT
   // Every row holds what its slot in the tester holds; false after a scale read that missed a
@@ -30,6 +33,13 @@ public:
 
   explicit ScaleModel(QObject* parent = nullptr);
 
+  // The tester's slots as the program starts with them: the three standard scales and the
+  // free user slots, none of them read yet.
+  void addTesterSlots();
+  // The user scales' descriptions are the program's own: read from the file's complete group
+  // and written back whenever one changes, so a killed process loses none.
+  void keepDescriptionsIn(QSettings* file);
+
   qint8 maxScales() const { return m_maxScales; }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -38,9 +48,13 @@ public:
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   QHash<int, QByteArray> roleNames() const override;
 
-  // The row's record, changed in place by the caller without notification; null for no row.
-  // The pointer stays valid until that row is removed.
-  Q_INVOKABLE Scale* scale(int index);
+  // The row's record; null for no row. The pointer stays valid until that row is removed.
+  const Scale* scale(ScaleNumber index) const;
+  // The slot's content as read from the tester: the constants (a user slot's name and
+  // whether it is in use with them), marked read.
+  void setSlotContent(ScaleNumber index, const ScaleConstants& constants);
+  // The row's constants, name and switch as edited, its read mark and number kept.
+  void setEdited(ScaleNumber index, const Scale& edited);
   Q_INVOKABLE bool enabled(int index) const;
   Q_INVOKABLE void setEnabled(int index, bool enable);
   // The lowest row with exactly this name, hidden rows included; -1 for none or an empty name.
@@ -73,9 +87,13 @@ private:
   bool hasRow(int index) const { return index >= 0 && index < m_scales.size(); }
   void markModified(int index);
   void emitRowChanged(int index);
+  QStringList userDescriptions() const;
+  void saveDescriptions();
 
   const qint8 m_maxScales = 13;
   // QList keeps large items on the heap, so scale() pointers survive appends.
   QList<Scale> m_scales;
   QList<int> m_modified;
+  QSettings* m_descriptionFile = nullptr;
+  QStringList m_savedDescriptions;
 };

@@ -175,24 +175,12 @@ constants. The previous ones are kept for an undo.</translation>
 <context>
     <name>Device</name>
     <message>
-        <source>Роквелл С, легир. сталь</source>
-        <translation>Rockwell C, alloy steel</translation>
-    </message>
-    <message>
-        <source>Бринелль, легир. сталь</source>
-        <translation>Brinell, alloy steel</translation>
-    </message>
-    <message>
-        <source>Виккерс, легир. сталь</source>
-        <translation>Vickers, alloy steel</translation>
+        <source>Сохранить измерения</source>
+        <translation>Save measurements</translation>
     </message>
     <message>
         <source>Таблица Excel (*.xlsx)</source>
         <translation>Excel workbook (*.xlsx)</translation>
-    </message>
-    <message>
-        <source>Сохранить измерения</source>
-        <translation>Save measurements</translation>
     </message>
     <message>
         <source>Открыть измерения</source>
@@ -487,6 +475,18 @@ Save the workbook again in Excel or LibreOffice.</translation>
     <message>
         <source>Все шкалы</source>
         <translation>All scales</translation>
+    </message>
+    <message>
+        <source>Роквелл С, легир. сталь</source>
+        <translation>Rockwell C, alloy steel</translation>
+    </message>
+    <message>
+        <source>Бринелль, легир. сталь</source>
+        <translation>Brinell, alloy steel</translation>
+    </message>
+    <message>
+        <source>Виккерс, легир. сталь</source>
+        <translation>Vickers, alloy steel</translation>
     </message>
 </context>
 <context>

@@ -86,7 +86,7 @@ private slots:
     sim().setClock(QDateTime(QDate(2031, 3, 9), QTime(8, 7, 30)));
     QCOMPARE(device->time().date(), QDate(2031, 3, 9));
     sim().delayReply("getscale\n", 0, 1100);
-    QCOMPARE(device->currentScaleNumber(), short(0));
+    QCOMPARE(device->currentScaleNumber(), short(-1)); // no slot, and not HRC's 0
     sim().setCurrentScale(2);
     QCOMPARE(device->currentScaleNumber(), short(2));
   }

@@ -92,7 +92,7 @@ private slots:
     QVERIFY(!device->readMemory());
     QCOMPARE(table().rowCount(), 4);
     QCOMPARE(begin.count(), 0);
-    QCOMPARE(DeviceProbe(*device).lineRoutes(), 1);
+    QVERIFY(DeviceProbe(*device).receiving());
   }
 
   void countWithSpacesAndCountZero() {
@@ -118,7 +118,7 @@ private slots:
     QVERIFY(!device->connect());
     QCOMPARE(table().rowCount(), 2);
     QVERIFY(device->isDeviceOpen());
-    QCOMPARE(DeviceProbe(*device).lineRoutes(), 1);
+    QVERIFY(DeviceProbe(*device).receiving());
   }
 
   void recordsThatDoNotParseUseUpTheirPlaceAndFailTheRead() {

@@ -3,16 +3,18 @@
 #include <QTimer>
 
 #include "device/device.h"
+#include "device/linechannel.h"
+#include "device/livefeed.h"
 
-// Looks at the Device's reception routes and flags, which have no public face.
+// Lets tests see what the interface cannot: whether lines are taken, the keep-alive, the
+// live series.
 class DeviceProbe {
 public:
   explicit DeviceProbe(Device& device) : m_device(device) {}
 
-  int inputRoutes() const { return m_device.receivers(SIGNAL(readyRead())); }
-  int lineRoutes() const { return m_device.receivers(SIGNAL(lineReady())); }
+  bool receiving() const { return m_device.m_channel->receiving(); }
   bool wakeUpRunning() const { return m_device.wakeUpTimer->isActive(); }
-  bool liveSeries() const { return m_device.liveSeries; }
+  bool liveSeries() const { return m_device.m_feed->liveSeries(); }
   void wakeUp() { m_device.wakeUpDevice(); }
 
 private:

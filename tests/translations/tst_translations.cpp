@@ -191,7 +191,7 @@ private slots:
     QVERIFY2(translator.load(kBuiltCatalogue), qPrintable(kBuiltCatalogue));
     QCOMPARE(translator.translate("main", "Подождите..."), QStringLiteral("Please wait..."));
     QCOMPARE(translator.translate("MeasurementModel", "Измерения"), QStringLiteral("Measurements"));
-    QCOMPARE(translator.translate("Device", "Роквелл С, легир. сталь"),
+    QCOMPARE(translator.translate("ScaleModel", "Роквелл С, легир. сталь"),
              QStringLiteral("Rockwell C, alloy steel"));
   }
 

@@ -3,6 +3,7 @@
 
 #include "device/lineformat.h"
 #include "device/portdiscovery.h"
+#include "formats/testertime.h"
 
 using namespace LineFormat;
 
@@ -29,9 +30,9 @@ private slots:
   void timeStampsMeanTheYears2000To2099() {
     QFETCH(QString, text);
     QFETCH(QDateTime, expected);
-    QCOMPARE(parseDeviceDateTime(text), expected);
+    QCOMPARE(TesterTime::parse(text), expected);
     if (expected.isValid())
-      QCOMPARE(parseDeviceDateTime(formatDeviceDateTime(expected)), expected);
+      QCOMPARE(TesterTime::parse(TesterTime::format(expected)), expected);
   }
 
   void clockReplyMustMatchExactly() {
@@ -124,19 +125,18 @@ private slots:
   void scaleRecordHasNineFields() {
     const std::optional<ScaleRecord> r = parseScaleRecord("4;HRB;0.5;12;0;20;70;1;5\n");
     QVERIFY(r);
-    QCOMPARE(r->number, qint16(4));
-    QCOMPARE(r->name, QString("HRB"));
-    QCOMPARE(r->a, 0.5);
-    QCOMPARE(r->b, 12.0);
-    QCOMPARE(r->max, 70.0);
-    QCOMPARE(r->type, qint8(1));
-    QCOMPARE(r->points, qint16(5));
+    QCOMPARE(r->number, std::optional<ScaleNumber>(4));
+    QCOMPARE(r->constants.name, QString("HRB"));
+    QCOMPARE(r->constants.a, 0.5);
+    QCOMPARE(r->constants.b, 12.0);
+    QCOMPARE(r->constants.max, 70.0);
+    QCOMPARE(r->constants.type, qint8(1));
+    QCOMPARE(r->constants.points, qint16(5));
     QVERIFY(!parseScaleRecord("4;HRB;0.5;12;0;20;70;1\n"));
     // Integers keep their low bits, as the tester's fields are 8 and 16 bits wide.
-    QCOMPARE(parseScaleRecord("x; A ;1;2;3;4;5;257;65537\n")->type, qint8(1));
-    QCOMPARE(parseScaleRecord("x; A ;1;2;3;4;5;257;65537\n")->points, qint16(1));
-    QCOMPARE(parseScaleRecord("x; A ;1;2;3;4;5;257;65537\n")->number, qint16(0));
-    QCOMPARE(parseScaleRecord("x;  A  B ;1;2;3;4;5;257;65537\n")->name, QString("A B"));
+    QCOMPARE(parseScaleRecord("x; A ;1;2;3;4;5;257;65537\n")->constants.type, qint8(1));
+    QCOMPARE(parseScaleRecord("x; A ;1;2;3;4;5;257;65537\n")->constants.points, qint16(1));
+    QCOMPARE(parseScaleRecord("x;  A  B ;1;2;3;4;5;257;65537\n")->constants.name, QString("A B"));
   }
 
   void constantsHaveSixSignificantDigits_data() {
@@ -230,12 +230,13 @@ private slots:
                         "1"));
   }
 
-  void scaleRecordTellsWhetherItsSlotNumberWasReadable() {
-    QVERIFY(parseScaleRecord("4;HRB;0.5;12;0;20;70;1;5\n")->numberRead);
-    const std::optional<ScaleRecord> garbled = parseScaleRecord("x;HRB;0.5;12;0;20;70;1;5\n");
-    QVERIFY(garbled);
-    QVERIFY(!garbled->numberRead);
-    QCOMPARE(garbled->number, qint16(0));
+  void scaleRecordNamesASlotOnlyWhenItsNumberIsOne() {
+    // A garbled number must not read as HRC's 0, and no slot lies beyond 15.
+    for (const char* line : {"x;HRB;0.5;12;0;20;70;1;5\n", "16;HRB;0.5;12;0;20;70;1;5\n"}) {
+      const std::optional<ScaleRecord> garbled = parseScaleRecord(line);
+      QVERIFY(garbled);
+      QVERIFY(!garbled->number);
+    }
   }
 };
 

@@ -181,10 +181,8 @@ void TestMeasurementWorkbook::dateTextsReadAsTheTesterTimeStampsAre() {
   const auto opened = readMeasurementWorkbook(sheetWith("texts.xlsx", rows));
   QVERIFY(opened.has_value());
   QCOMPARE(opened->size(), texts.size());
-  for (int i = 0; i < texts.size(); ++i) {
-    QVERIFY2(opened->at(i).dateTime() == LineFormat::parseDeviceDateTime(texts[i]),
-             qPrintable(texts[i]));
-  }
+  for (int i = 0; i < texts.size(); ++i)
+    QVERIFY2(opened->at(i).dateTime() == TesterTime::parse(texts[i]), qPrintable(texts[i]));
   QCOMPARE(opened->at(1).dateTime(), QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
   QCOMPARE(opened->at(2).dateTime(), QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59)));
   // 2000 was a leap year, though 1900 was not.
