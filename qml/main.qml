@@ -4,10 +4,10 @@ import com.tivor.device 1.0
 import com.tivor.calibration 1.0
 import com.tivor.report 1.0
 import com.tivor.defines 1.0
-import "components/"
-import "menu/"
-import "measures/"
-import "settings/"
+import components 1.0
+import menu 1.0
+import measures 1.0
+import settings 1.0
 
 // Every window of the program, created at once; only the splash is shown at first. The
 // functions below drive the tester from the menu bar and the side panels.

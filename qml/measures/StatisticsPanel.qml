@@ -2,7 +2,7 @@ import QtQuick 2.7
 import QtQuick.Controls 1.4
 import QtQuick.Controls.Styles 1.4
 import com.tivor.defines 1.0
-import "../components/"
+import components 1.0
 
 // The figures of the shown (or ticked) rows and the tolerance limits of one scale, opened from
 // the chart's average box. Limits are applied with their own button; OK only closes.
