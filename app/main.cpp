@@ -42,6 +42,7 @@ int main(int argc, char* argv[]) {
   registerQmlTypes(screen ? screen->logicalDotsPerInch() : 96.0);
 
   QQmlApplicationEngine engine;
+  addQmlModulePath(engine);
   engine.load(QUrl(QStringLiteral("qrc:/qml/main.qml")));
   return app.exec();
 }

@@ -18,6 +18,10 @@ QUrl definesDocumentFor(qreal logicalDpi) {
                                 : QStringLiteral("qrc:/qml/Defines.qml"));
 }
 
+void addQmlModulePath(QQmlEngine& engine, const QString& qmlFolder) {
+  engine.addImportPath(qmlFolder);
+}
+
 void registerQmlTypes(qreal logicalDpi) {
   qmlRegisterType<Device>("com.tivor.device", 1, 0, "Device");
   qmlRegisterType<Calibration>("com.tivor.calibration", 1, 0, "Calibration");

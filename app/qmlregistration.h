@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
 #include <QtGlobal>
+
+class QQmlEngine;
 
 // Every C++ name that QML sees is registered here, so the program and its QML and end-to-end
 // tests run the documents against exactly the same modules.
@@ -14,3 +17,8 @@ QUrl definesDocumentFor(qreal logicalDpi);
 // Defines singleton.
 // Call once, before the first document is loaded.
 void registerQmlTypes(qreal logicalDpi);
+
+// Each folder of qml/ is a module of its own name ("import components 1.0"): puts the folder
+// that holds them, by default the resource bundle's, on the engine's import path. Call for
+// every engine that loads the documents.
+void addQmlModulePath(QQmlEngine& engine, const QString& qmlFolder = QStringLiteral("qrc:/qml"));

@@ -16,10 +16,6 @@ MeasurementModel::MeasurementModel(QObject* parent)
       m_scaleNamesModel(new QStringListModel(this)), m_scaleNames{tr("Все шкалы")} {
   qRegisterMetaType<Measurement>();
   m_scaleNamesModel->setStringList(m_scaleNames);
-  // Connected first, so the average is current before any view hears of the change.
-  connect(this, &QAbstractItemModel::rowsInserted, this, &MeasurementModel::updateAverage);
-  connect(this, &QAbstractItemModel::rowsRemoved, this, &MeasurementModel::updateAverage);
-  connect(this, &QAbstractItemModel::modelReset, this, &MeasurementModel::updateAverage);
 }
 
 // A flat table: rows have no children, or tree-walking views would recurse forever.
@@ -77,18 +73,6 @@ QHash<int, QByteArray> MeasurementModel::roleNames() const {
           {AveragingRole, "averaging"}};
 }
 
-QString MeasurementModel::average() const {
-  return m_averageText;
-}
-
-double MeasurementModel::minHardness() const {
-  return hardnessRange().first;
-}
-
-double MeasurementModel::maxHardness() const {
-  return hardnessRange().second;
-}
-
 QDateTime MeasurementModel::dateTime(int index) const {
   return hasRow(index) ? shownMeasurement(index).dateTime() : QDateTime();
 }
@@ -130,12 +114,6 @@ void MeasurementModel::add(const Measurement& meas) {
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
     m_shown.push_back({static_cast<int>(m_all.size()) - 1, meas.checked()});
-    m_hardnessSum += meas.hardness();
-    if (row == 0)
-      m_range.emplace(meas.hardness(), meas.hardness());
-    else if (m_range)
-      *m_range = {std::min(m_range->first, meas.hardness()),
-                  std::max(m_range->second, meas.hardness())};
     endInsertRows();
   }
   // The first entry is "all scales", which no record's scale stands for.
@@ -155,7 +133,6 @@ void MeasurementModel::remove(int index) {
   // Shown rows follow the order of m_all: only the rows below lie past the removed record.
   for (auto it = m_shown.begin() + index; it != m_shown.end(); ++it)
     --it->source;
-  recomputeSum();
   endRemoveRows();
 
   emitHardnessChanged(index);
@@ -205,7 +182,6 @@ void MeasurementModel::removeChecked() {
                                  [](const ShownRow& row) { return row.checked; }),
                   m_shown.end());
     removeFromAll(dropped);
-    recomputeSum();
     if (oneRun)
       endRemoveRows();
     else
@@ -260,7 +236,6 @@ bool MeasurementModel::undoDeletion() {
   for (size_t i = 0; i < m_all.size(); ++i)
     if (allTicks[i] >= 0)
       m_shown.push_back({static_cast<int>(i), allTicks[i] == 1});
-  recomputeSum();
   endResetModel();
   // The scale list as it was, with any scale that came since.
   QStringList names = m_namesBeforeDeletion;
@@ -298,9 +273,7 @@ void MeasurementModel::clear() {
   beginResetModel();
   m_shown.clear();
   m_all.clear();
-  m_hardnessSum = 0.0;
-  m_range.reset();
-  endResetModel(); // the average becomes "0"
+  endResetModel();
   setScaleNames(QStringList{m_scaleNames.first()});
   forgetRangeAnchor();
 }
@@ -318,7 +291,6 @@ void MeasurementModel::replaceAll(const QList<Measurement>& records) {
   fillShownRows();
   for (size_t row = 0; row < m_shown.size(); ++row)
     m_shown[row].checked = records[m_shown[row].source].checked();
-  recomputeSum();
   endResetModel();
   setScaleNames(names);
   forgetRangeAnchor();
@@ -378,7 +350,6 @@ void MeasurementModel::rebuildShownRows(bool filterActive, const QString& filter
   m_filterActive = filterActive;
   m_filterScale = filterScale;
   fillShownRows();
-  recomputeSum();
   endResetModel();
   forgetRangeAnchor();
 }
@@ -406,27 +377,6 @@ void MeasurementModel::removeFromAll(const std::vector<char>& dropped) {
     row.source = newPosition[row.source];
 }
 
-void MeasurementModel::recomputeSum() {
-  m_hardnessSum = 0.0;
-  for (int row = 0; row < rowCount(); ++row)
-    m_hardnessSum += shownMeasurement(row).hardness();
-  m_range.reset();
-}
-
-const std::pair<double, double>& MeasurementModel::hardnessRange() const {
-  if (!m_range) {
-    const int count = rowCount();
-    double low = count > 0 ? shownMeasurement(0).hardness() : 0.0;
-    double high = low;
-    for (int row = 1; row < count; ++row) {
-      low = std::min(low, shownMeasurement(row).hardness());
-      high = std::max(high, shownMeasurement(row).hardness());
-    }
-    m_range.emplace(low, high);
-  }
-  return *m_range;
-}
-
 void MeasurementModel::setScaleNames(const QStringList& names) {
   m_scaleNames = names;
   m_scaleNamesModel->setStringList(m_scaleNames);
@@ -441,10 +391,4 @@ void MeasurementModel::emitHardnessChanged(int firstRow) {
 
 void MeasurementModel::forgetRangeAnchor() {
   m_firstIndex = -1;
-}
-
-void MeasurementModel::updateAverage() {
-  const int count = rowCount();
-  m_averageText = count == 0 ? QStringLiteral("0") : HardnessText::ofAverage(m_hardnessSum / count);
-  emit averageChanged();
 }

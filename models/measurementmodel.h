@@ -15,7 +15,7 @@ class QStringListModel;
 
 // The measurements the interface shows: a two-column table for the chart (number, hardness)
 // and four roles for the list, with an optional scale filter, ticking of single rows and of
-// ranges, removal, and the average, minimum and maximum of the shown rows.
+// ranges, and removal. MeasurementStatistics keeps the figures of the shown rows.
 //
 // Ticks belong to the shown rows only; rebuilding them for a filter change unticks all.
 // Tables of 100,000 rows stay fast: adding a row never walks the table, and removeChecked
@@ -25,7 +25,6 @@ class QStringListModel;
 class MeasurementModel : public QAbstractTableModel {
   Q_OBJECT
   Q_PROPERTY(QStringListModel* scales READ getScales CONSTANT)
-  Q_PROPERTY(QString average READ average NOTIFY averageChanged)
   // Whether undoDeletion() has rows to bring back.
   Q_PROPERTY(bool canUndoDeletion READ canUndoDeletion NOTIFY canUndoDeletionChanged)
 
@@ -43,9 +42,6 @@ public:
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   QHash<int, QByteArray> roleNames() const override;
 
-  Q_INVOKABLE QString average() const;
-  Q_INVOKABLE double minHardness() const;
-  Q_INVOKABLE double maxHardness() const;
   Q_INVOKABLE QDateTime dateTime(int index) const;
   Q_INVOKABLE double hardness(int index) const;
   Q_INVOKABLE double frequency(int index) const;
@@ -91,7 +87,6 @@ public:
   QString openFromXlsx(const QString& fileName);
 
 signals:
-  void averageChanged();
   void canUndoDeletionChanged();
 
 private:
@@ -110,12 +105,9 @@ private:
   void rebuildShownRows(bool filterActive, const QString& filterScale);
   void fillShownRows();
   void removeFromAll(const std::vector<char>& dropped);
-  void recomputeSum();
-  const std::pair<double, double>& hardnessRange() const;
   void setScaleNames(const QStringList& names);
   void emitHardnessChanged(int firstRow);
   void forgetRangeAnchor();
-  void updateAverage();
   // Notes the shown rows about to go (ticked ones only, or just one) as the last deletion.
   void keepForUndo(bool tickedOnly, int row);
   void forgetDeletion();
@@ -133,9 +125,6 @@ private:
   QStringList m_scaleNames;
   QString m_filterScale;
   bool m_filterActive = false;
-  QString m_averageText = QStringLiteral("0");
-  double m_hardnessSum = 0.0; // of the shown rows, summed in row order
-  mutable std::optional<std::pair<double, double>> m_range; // min and max, found on demand
   int m_firstIndex = -1;
   std::vector<DeletedRecord> m_deleted; // the last deletion of the user, by position
   QStringList m_namesBeforeDeletion;

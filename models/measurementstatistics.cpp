@@ -1,5 +1,6 @@
 #include "models/measurementstatistics.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QPointF>
@@ -50,6 +51,14 @@ void MeasurementStatistics::Aggregate::clear() {
 }
 
 MeasurementStatistics::MeasurementStatistics(QObject* parent) : QObject(parent) {}
+
+MeasurementModel* MeasurementStatistics::model() const {
+  return m_model;
+}
+
+ToleranceLimits* MeasurementStatistics::limits() const {
+  return m_limits;
+}
 
 void MeasurementStatistics::setModel(MeasurementModel* model) {
   if (model == m_model)
@@ -106,6 +115,43 @@ QVariantList MeasurementStatistics::blocks() const {
                             {QStringLiteral("rangeText"), figures.rangeText()}});
   }
   return list;
+}
+
+// A row without a result counts as 0 here: its scale's figures hold the valid rows only, and the
+// invalid ones add nothing to the sum.
+double MeasurementStatistics::average() const {
+  if (m_all.rows() == 0)
+    return 0.0;
+  double sum = 0.0;
+  for (const ScaleFigures& figures : m_all.scales)
+    sum += figures.values.mean() * figures.values.count();
+  return sum / m_all.rows();
+}
+
+double MeasurementStatistics::minimum() const {
+  if (m_all.invalid > 0)
+    return 0.0;
+  double lowest = 0.0;
+  bool any = false;
+  for (const ScaleFigures& figures : m_all.scales) {
+    if (figures.values.count() == 0)
+      continue;
+    lowest = any ? std::min(lowest, figures.values.minimum()) : figures.values.minimum();
+    any = true;
+  }
+  return lowest;
+}
+
+double MeasurementStatistics::maximum() const {
+  double highest = 0.0;
+  for (const ScaleFigures& figures : m_all.scales)
+    if (figures.values.count() > 0)
+      highest = std::max(highest, figures.values.maximum());
+  return highest;
+}
+
+QString MeasurementStatistics::averageText() const {
+  return m_all.rows() == 0 ? QStringLiteral("0") : HardnessText::ofAverage(average());
 }
 
 bool MeasurementStatistics::isRowOutside(int row) const {

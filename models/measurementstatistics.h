@@ -15,13 +15,17 @@ class MeasurementModel;
 class ToleranceLimits;
 class QModelIndex;
 
-// The figures of a measurement list that the statistics panel shows, scale by scale: count,
-// mean, standard deviation, minimum, maximum and range, with the rows outside the tolerance
-// limits and those without a valid result counted apart.
+// Every figure of the shown rows, kept in one pass over them:
+// - the statistics panel's, scale by scale: count, mean, standard deviation, minimum, maximum
+//   and range, with the rows outside the tolerance limits and those without a valid result
+//   counted apart. They cover the ticked rows while any row is ticked, every shown row
+//   otherwise, and leave the rows without a result out;
+// - the average box's and the chart axis': average, minimum and maximum of every shown row,
+//   ticked or not, a row without a result counting as 0;
+// - the report's: the panel's figures over every shown row.
 //
-// They cover the ticked rows while any row is ticked, and every shown row otherwise. They
-// follow the model's own notifications row by row; only a reset or a layout change of the
-// whole model (a filter change, a memory read) reads it again.
+// They follow the model's own notifications row by row; only a reset or a layout change of
+// the whole model (a filter change, a memory read) reads it again.
 class MeasurementStatistics : public QObject {
   Q_OBJECT
   Q_PROPERTY(MeasurementModel* model READ model WRITE setModel NOTIFY modelChanged)
@@ -37,13 +41,20 @@ class MeasurementStatistics : public QObject {
   // One map a scale of the covered rows, by scale name: scale, count, invalidCount,
   // outsideCount, meanText, deviationText, minimumText, maximumText, rangeText.
   Q_PROPERTY(QVariantList blocks READ blocks NOTIFY changed)
+  // The average box's figures, over every shown row.
+  Q_PROPERTY(int shownCount READ shownCount NOTIFY changed)
+  Q_PROPERTY(qreal average READ average NOTIFY changed)
+  Q_PROPERTY(qreal minimum READ minimum NOTIFY changed)
+  Q_PROPERTY(qreal maximum READ maximum NOTIFY changed)
+  // "0" without rows.
+  Q_PROPERTY(QString averageText READ averageText NOTIFY changed)
 
 public:
   explicit MeasurementStatistics(QObject* parent = nullptr);
 
-  MeasurementModel* model() const { return m_model; }
+  MeasurementModel* model() const;
   void setModel(MeasurementModel* model);
-  ToleranceLimits* limits() const { return m_limits; }
+  ToleranceLimits* limits() const;
   void setLimits(ToleranceLimits* limits);
 
   int revision() const { return m_revision; }
@@ -59,6 +70,14 @@ public:
   // The figures of each scale of the covered rows, by scale name.
   QList<ScaleFigures> scaleFigures() const;
   QVariantList blocks() const;
+  // The figures of each scale of every shown row, ticked or not, by scale name.
+  QList<ScaleFigures> shownScaleFigures() const { return m_all.scales.values(); }
+
+  int shownCount() const { return m_all.rows(); }
+  double average() const;
+  double minimum() const;
+  double maximum() const;
+  QString averageText() const;
 
   // Whether a shown row lies outside its scale's limits (for the list and the chart).
   Q_INVOKABLE bool isRowOutside(int row) const;

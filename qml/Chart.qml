@@ -4,13 +4,16 @@ import com.tivor.chart 1.0
 import com.tivor.defines 1.0
 
 // Hardness against measurement number. Dragging pans and the wheel zooms along the numbers
-// only; the hardness axis is fitted to the data by updateAxis(). ChartPoints hands the series
-// only what is in view, thinned to the plot's pixel columns when dense.
+// only; the number axis is fitted to the rows by updateAxis(), the hardness axis to the
+// statistics' figures whenever they change. ChartPoints hands the series only what is in view,
+// thinned to the plot's pixel columns when dense.
 Item {
     id: chart
 
     property var chartModel
-    // Marks the measurements outside their scale's tolerance limits, when given.
+    // The figures of chartModel's rows (a MeasurementStatistics): the hardness axis follows
+    // their average, minimum and maximum, and the rows outside their scale's tolerance limits
+    // get a red marker.
     property var statistics
     readonly property alias axisX: axisX
     readonly property alias axisY: axisY
@@ -46,8 +49,13 @@ Item {
         if (!chartModel || chartModel.rowCount() === 0)
             return
         setHorizontalRange(0, horizontalMaximum(chartModel.rowCount()))
-        var range = verticalRange(parseFloat(chartModel.average), chartModel.minHardness(),
-                                  chartModel.maxHardness())
+        fitVerticalAxis()
+    }
+
+    function fitVerticalAxis() {
+        if (!statistics || statistics.shownCount === 0)
+            return
+        var range = verticalRange(statistics.average, statistics.minimum, statistics.maximum)
         axisY.min = range.min
         axisY.max = range.max
     }
@@ -191,7 +199,9 @@ Item {
     Connections {
         target: chart.statistics ? chart.statistics : null
         ignoreUnknownSignals: true
+        // Also when the statistics hear of a change after the one who asked for updateAxis().
         function onChanged() {
+            chart.fitVerticalAxis()
             chart.refreshOutsideMarkers()
         }
     }

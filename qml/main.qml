@@ -4,10 +4,10 @@ import com.tivor.device 1.0
 import com.tivor.calibration 1.0
 import com.tivor.report 1.0
 import com.tivor.defines 1.0
-import "components/"
-import "menu/"
-import "measures/"
-import "settings/"
+import components 1.0
+import menu 1.0
+import measures 1.0
+import settings 1.0
 
 // Every window of the program, created at once; only the splash is shown at first. The
 // functions below drive the tester from the menu bar and the side panels.
@@ -149,8 +149,7 @@ QtObject {
             anchors.top: graph.top
             anchors.topMargin: Math.max(35, Math.round(graph.plotArea.y + 8))
             // At least 150 x 30, larger when a wide font or the high-DPI size needs it.
-            width: Math.max(150, Math.ceil(Math.max(averageText.implicitWidth,
-                                                    averageCalibText.implicitWidth) + 16))
+            width: Math.max(150, Math.ceil(averageText.implicitWidth + 16))
             height: Math.max(30, Math.ceil(averageText.implicitHeight + 10))
             color: "white"
             border.width: 1
@@ -164,20 +163,13 @@ QtObject {
                 onClicked: app.openStatistics()
             }
 
+            // The chart's rows: the measurement list, or in calibration mode the calibration list.
             Text {
                 id: averageText
+                objectName: "averageText"
                 anchors.centerIn: parent
                 textFormat: Text.RichText
-                text: "<b>" + qsTr("СРЕД. ЗНАЧЕНИЕ:") + "</b> " + device.measModel.average
-                font.pixelSize: Defines.baseFontSize
-            }
-
-            Text {
-                id: averageCalibText
-                anchors.centerIn: parent
-                visible: false
-                textFormat: Text.RichText
-                text: "<b>" + qsTr("СРЕД. ЗНАЧЕНИЕ:") + "</b> " + device.calibMeasModel.average
+                text: "<b>" + qsTr("СРЕД. ЗНАЧЕНИЕ:") + "</b> " + statistics.averageText
                 font.pixelSize: Defines.baseFontSize
             }
         }
@@ -447,8 +439,6 @@ QtObject {
         rightPanel.visible = !root.calibMode
         rightPanel2.visible = root.calibMode
         graph.chartModel = root.calibMode ? device.calibMeasModel : device.measModel
-        averageText.visible = !root.calibMode
-        averageCalibText.visible = root.calibMode
         graph.updateAxis()
     }
 
@@ -480,8 +470,7 @@ QtObject {
     function saveReport() {
         graph.grabToImage(function(result) {
             var filter = rightPanel.filterText()
-            if (!reportWriter.saveReport(device.measModel, toleranceLimits, mainMenu.devNumber,
-                                         filter, result.image)
+            if (!reportWriter.saveReport(statistics, mainMenu.devNumber, filter, result.image)
                     && reportWriter.errorString !== "") {
                 reportFailedDialog.text = qsTr("Отчёт не сохранён:\n%1").arg(reportWriter.errorString)
                 reportFailedDialog.visible = true

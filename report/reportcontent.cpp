@@ -2,6 +2,7 @@
 
 #include "models/hardnesstext.h"
 #include "models/measurementmodel.h"
+#include "models/measurementstatistics.h"
 #include "models/tolerancelimits.h"
 
 QString limitsText(const ToleranceLimits& limits, const QString& scale) {
@@ -16,8 +17,7 @@ QString limitsText(const ToleranceLimits& limits, const QString& scale) {
   return QString();
 }
 
-ReportContent collectReport(const MeasurementModel& model,
-                            const ToleranceLimits* limits,
+ReportContent collectReport(const MeasurementStatistics& statistics,
                             const QString& deviceId,
                             const QString& filter,
                             const QImage& chart,
@@ -28,25 +28,18 @@ ReportContent collectReport(const MeasurementModel& model,
   content.deviceId = deviceId.simplified();
   content.filter = filter;
   content.chart = chart;
+  content.scales = statistics.shownScaleFigures();
+  const ToleranceLimits* limits = statistics.limits();
   QStringList scales; // in the order of their first row
-  QMap<QString, ScaleFigures> figures;
+  const MeasurementModel* model = statistics.model();
   int number = 0;
-  for (const Measurement& meas : model.shownMeasures()) {
+  for (const Measurement& meas : model ? model->shownMeasures() : QList<Measurement>()) {
     ReportContent::Row row{++number, meas.dateTime(), meas.hardness(), meas.scale(), 0};
     row.side = limits ? limits->side(row.scale, row.hardness) : 0;
-    ScaleFigures& ofScale = figures[row.scale];
-    ofScale.scale = row.scale;
-    if (row.hardness > 0.0)
-      ofScale.values.add(row.hardness);
-    else
-      ++ofScale.invalid;
-    if (row.side != 0)
-      ++ofScale.outside;
     if (!scales.contains(row.scale))
       scales.append(row.scale);
     content.rows.append(row);
   }
-  content.scales = figures.values();
   if (limits) {
     for (const QString& scale : scales) {
       const QString text = limitsText(*limits, scale);

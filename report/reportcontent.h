@@ -8,7 +8,7 @@
 
 #include "models/runningstatistics.h"
 
-class MeasurementModel;
+class MeasurementStatistics;
 class ToleranceLimits;
 
 // What an inspection report holds, gathered once from the list as it is shown, so the PDF and
@@ -31,9 +31,9 @@ struct ReportContent {
   QImage chart;
 };
 
-// Every shown row of the model, ticked or not, with its figures and the limits of its scales.
-ReportContent collectReport(const MeasurementModel& model,
-                            const ToleranceLimits* limits,
+// Every shown row of the statistics' model, ticked or not, with the statistics' figures of
+// those rows and the limits of their scales.
+ReportContent collectReport(const MeasurementStatistics& statistics,
                             const QString& deviceId,
                             const QString& filter,
                             const QImage& chart,

@@ -8,7 +8,7 @@
 
 #include "models/hardnesstext.h"
 #include "models/lastfolder.h"
-#include "models/measurementmodel.h"
+#include "models/measurementstatistics.h"
 
 namespace {
 
@@ -65,8 +65,7 @@ void ReportWriter::setErrorString(const QString& text) {
   emit errorStringChanged();
 }
 
-bool ReportWriter::saveReport(MeasurementModel* model,
-                              ToleranceLimits* limits,
+bool ReportWriter::saveReport(MeasurementStatistics* statistics,
                               const QString& deviceId,
                               const QString& filter,
                               const QVariant& chartImage) {
@@ -83,22 +82,21 @@ bool ReportWriter::saveReport(MeasurementModel* model,
   const QString suffix = QFileInfo(fileName).suffix().toLower();
   if (suffix != QLatin1String("pdf") && suffix != QLatin1String("csv"))
     fileName += chosenFilter == csvFilter() ? QStringLiteral(".csv") : QStringLiteral(".pdf");
-  return writeReport(fileName, model, limits, deviceId, filter, chartImage);
+  return writeReport(fileName, statistics, deviceId, filter, chartImage);
 }
 
 bool ReportWriter::writeReport(const QString& fileName,
-                               MeasurementModel* model,
-                               ToleranceLimits* limits,
+                               MeasurementStatistics* statistics,
                                const QString& deviceId,
                                const QString& filter,
                                const QVariant& chartImage) {
   setErrorString(QString());
-  if (!model) {
+  if (!statistics || !statistics->model()) {
     setErrorString(tr("Нет списка измерений."));
     return false;
   }
   const ReportContent content = collectReport(
-      *model, limits, deviceId, filter, chartImage.value<QImage>(), QDateTime::currentDateTime());
+      *statistics, deviceId, filter, chartImage.value<QImage>(), QDateTime::currentDateTime());
   QString error;
   const bool csv =
       QFileInfo(fileName).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;

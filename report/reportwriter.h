@@ -6,11 +6,11 @@
 
 #include "report/reportcontent.h"
 
-class MeasurementModel;
-class ToleranceLimits;
+class MeasurementStatistics;
 
-// Writes the inspection report of the measurement list: an A4 PDF for people, a CSV for
-// spreadsheets. Reports results only; the interface shows them.
+// Writes the inspection report of the measurement list that the statistics cover (with their
+// figures and limits): an A4 PDF for people, a CSV for spreadsheets. Reports results only; the
+// interface shows them.
 class ReportWriter : public QObject {
   Q_OBJECT
   Q_PROPERTY(QString errorString READ errorString NOTIFY errorStringChanged)
@@ -20,15 +20,13 @@ public:
 
   // Asks for a file in the documents folder and writes the report there, PDF or CSV by the
   // filter chosen. False when cancelled (errorString empty) or when writing failed.
-  Q_INVOKABLE bool saveReport(MeasurementModel* model,
-                              ToleranceLimits* limits,
+  Q_INVOKABLE bool saveReport(MeasurementStatistics* statistics,
                               const QString& deviceId,
                               const QString& filter,
                               const QVariant& chartImage);
   // The same without the dialog: the file's suffix (.pdf or .csv) chooses the kind.
   Q_INVOKABLE bool writeReport(const QString& fileName,
-                               MeasurementModel* model,
-                               ToleranceLimits* limits,
+                               MeasurementStatistics* statistics,
                                const QString& deviceId,
                                const QString& filter,
                                const QVariant& chartImage);

@@ -630,6 +630,10 @@ Check the cable, close the settings and open them again.</translation>
         <source>Без результата (ERR)</source>
         <translation>Without a result (ERR)</translation>
     </message>
+    <message>
+        <source>Замеры без результата (ERR) в расчёт не входят</source>
+        <translation>Measurements without a result (ERR) are not counted</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -1,7 +1,7 @@
 import QtQuick 2.7
 import QtQuick.Controls 2.0
 import com.tivor.defines 1.0
-import "../components/"
+import components 1.0
 
 // The right-hand panel in calibration mode. Each test is a series of live measurements on one
 // reference block, closed by typing the block's hardness; finishing lets Calibration fit the

@@ -1,7 +1,7 @@
 import QtQuick 2.7
 import QtQuick.Controls 2.0
 import com.tivor.defines 1.0
-import "../components/"
+import components 1.0
 
 // The right-hand panel in normal mode: scale filter, measurement rows, and what to do with
 // the ticked rows.

@@ -2,7 +2,7 @@ import QtQuick 2.7
 import QtQuick.Controls 1.4
 import QtQuick.Controls.Styles 1.4
 import com.tivor.defines 1.0
-import "../components/"
+import components 1.0
 
 // The figures of the shown (or ticked) rows and the tolerance limits of one scale, opened from
 // the chart's average box. Limits are applied with their own button; OK only closes.
@@ -51,7 +51,8 @@ RedModalFrame {
         return rows + ", " + (scales.length > 0 ? scales.join(", ") : "—")
     }
 
-    panelWidth: Math.max(Defines.dialogWidth, figures.width + 40, limitFields.width + 40)
+    panelWidth: Math.max(Defines.dialogWidth, figures.width + 40, limitFields.width + 40,
+                         invalidNote.implicitWidth + 40)
     // The figures, the limits and room for the buttons below the rule.
     panelHeight: limitsMessage.y + Math.max(limitsMessage.height, Defines.baseFontSize * 2) + 90
     cancelEnable: false
@@ -80,12 +81,24 @@ RedModalFrame {
         wrapMode: Text.WordWrap
     }
 
+    // The average box above the chart counts them as 0; the figures here leave them out.
+    Text {
+        id: invalidNote
+        objectName: "invalidNote"
+        anchors.left: title.left
+        anchors.top: covered.bottom
+        anchors.topMargin: 2
+        text: qsTr("Замеры без результата (ERR) в расчёт не входят")
+        color: "#4b4b4b"
+        font.pixelSize: Defines.baseFontSize
+    }
+
     // One block a scale: hardness of different scales is never averaged together.
     Grid {
         id: figures
         objectName: "figures"
         anchors.left: title.left
-        anchors.top: covered.bottom
+        anchors.top: invalidNote.bottom
         anchors.topMargin: 12
         // Up to three blocks side by side, as many as the window is wide enough for.
         columns: Math.max(1, Math.min(blockRepeater.count, 3,

@@ -4,7 +4,7 @@ import QtQuick.Controls 1.4
 import QtQuick.Controls.Styles 1.4
 import com.tivor.defines 1.0
 import com.tivor.desktop 1.0
-import "../components/"
+import components 1.0
 
 // The settings window: the tester's clock and its scales. Everything here is local until
 // "ПРИМЕНИТЬ"; the main window then sends the date and the scales.

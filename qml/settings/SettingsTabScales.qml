@@ -2,7 +2,7 @@ import QtQuick 2.7
 import QtQuick.Controls 2.0
 import QtQml 2.2
 import com.tivor.defines 1.0
-import "../components/"
+import components 1.0
 import "scalerows.js" as ScaleRows
 
 // The scales tab: which scales the tester shows, and the user scales in use.

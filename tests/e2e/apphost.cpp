@@ -73,6 +73,7 @@ bool AppHost::load() {
     for (const QQmlError& error : errors)
       collectedWarnings << error.toString();
   });
+  addQmlModulePath(*engine);
   engine->load(QUrl(QStringLiteral("qrc:/qml/main.qml")));
   return root() != nullptr;
 }

@@ -108,8 +108,7 @@ bool shootInspection(const AppHost& host, const QString& panelPicture, const QSt
   const QImage chart = host.window("appWindow")->grabWindow().copy(area.toAlignedRect());
   const QString identity = host.find(QStringLiteral("mainMenu"))->property("devNumber").toString();
   ok = writer->writeReport(pdf,
-                           table,
-                           statistics->limits(),
+                           statistics,
                            identity,
                            QCoreApplication::translate("ScaleModel", "Все шкалы"),
                            chart) &&

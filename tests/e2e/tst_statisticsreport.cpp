@@ -45,6 +45,7 @@ private slots:
   void wrongLimitsAreRefusedWithAMessageAndChangeNothing();
   void tickedRowsAreCountedAloneAndLiveRowsFollow();
   void theReportDialogWritesAPdfWithEveryShownRowAndACsv();
+  void theBoxCountsErrAsZeroThePanelLeavesItOutAndTheAxisFollows();
 
 private:
   QQuickWindow* panel() const { return host.window("statisticsPanel"); }
@@ -155,7 +156,7 @@ void StatisticsReportEndToEnd::theAverageBoxOpensOneBlockAScaleAndTheReportSaysT
     QCOMPARE(block.values.maximum(), *std::max_element(values.begin(), values.end()));
   }
   // The average box keeps its own arithmetic, over every shown row.
-  QCOMPARE(table->average(), HardnessText::ofAverage(sum / Rows));
+  QCOMPARE(statistics->averageText(), HardnessText::ofAverage(sum / Rows));
   QVERIFY(inPanel("covered")->property("text").toString().contains("все строки списка"));
 
   // What the panel shows, block by block: the scale, then "label:" and value pairs.
@@ -336,6 +337,35 @@ void StatisticsReportEndToEnd::theReportDialogWritesAPdfWithEveryShownRowAndACsv
   QCOMPARE(lines.size(), table->rowCount() + 2);
   QVERIFY(lines[0].startsWith("\xEF\xBB\xBF"));
   QVERIFY(!host.window("reportFailedDialog")->isVisible());
+}
+
+void StatisticsReportEndToEnd::theBoxCountsErrAsZeroThePanelLeavesItOutAndTheAxisFollows() {
+  const QDateTime at(QDate(2024, 3, 21), QTime(14, 5, 9));
+  table->replaceAll(
+      {Measurement(at, "HRC", 50.0, 800.0, 1.0), Measurement(at.addSecs(1), "HRC", 0.0, 0.0, 1.0)});
+  QMetaObject::invokeMethod(host.root(), "openStatistics");
+  QTRY_VERIFY(panel()->isVisible());
+  // One object behind the box and the panel: 25.0 in the box, 50.0 and one ERR in the panel.
+  QCOMPARE(panel()->property("statistics").value<QObject*>(), statistics);
+  QCOMPARE(host.find(QStringLiteral("averageText"))->property("text").toString(),
+           QString("<b>СРЕД. ЗНАЧЕНИЕ:</b> 25.0"));
+  QCOMPARE(statistics->scaleFigures().value(0).meanText(), QString("50.0"));
+  QCOMPARE(statistics->invalidCount(), 1);
+  QCOMPARE(inPanel("invalidNote")->property("text").toString(),
+           QString("Замеры без результата (ERR) в расчёт не входят"));
+  QVERIFY(QMetaObject::invokeMethod(panel(), "accept"));
+
+  // The hardness axis: a band of 50 about the box's average, taking in the extremes.
+  QObject* axisY = host.find(QStringLiteral("graph"))->property("axisY").value<QObject*>();
+  QVERIFY(axisY);
+  const auto band = [axisY] {
+    return qMakePair(axisY->property("min").toDouble(), axisY->property("max").toDouble());
+  };
+  QTRY_COMPARE(band(), qMakePair(0.0, 75.0));
+  table->deleteRow(1);
+  QTRY_COMPARE(band(), qMakePair(0.0, 100.0));
+  table->add(Measurement(at.addSecs(2), "HRC", 120.0, 900.0, 1.0));
+  QTRY_COMPARE(band(), qMakePair(35.0, 135.0));
 }
 
 int main(int argc, char** argv) {

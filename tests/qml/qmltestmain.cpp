@@ -25,6 +25,8 @@ class Setup : public QObject {
 public slots:
   void qmlEngineAvailable(QQmlEngine* engine) {
     engine->rootContext()->setContextProperty(QStringLiteral("windowKeys"), &keys);
+    // The documents under test, and the folders they import, from the source tree.
+    addQmlModulePath(*engine, QStringLiteral(BRENMO_QML_SOURCE_DIR));
   }
 
 private:

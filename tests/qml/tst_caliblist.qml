@@ -1,7 +1,7 @@
 import QtQuick 2.7
 import QtTest 1.1
 import com.tivor.defines 1.0
-import "../../qml/measures"
+import measures 1.0
 
 // The calibration panel: the test log, the resets, and how finishing ends calibration mode.
 Item {

@@ -8,31 +8,37 @@ Item {
     width: 800
     height: 500
 
-    // Stands in for a MeasurementModel: the chart only asks for these.
     ListModel {
         id: fakeModel
 
-        property string average: "0"
-        property real minimum: 0
-        property real maximum: 0
-
-        function minHardness() { return minimum }
-        function maxHardness() { return maximum }
-
-        function fill(rows, averageText, minimumValue, maximumValue) {
+        function fill(rows, average, minimum, maximum) {
             clear()
             for (var i = 0; i < rows; ++i)
                 append({ "value": i })
-            average = averageText
-            minimum = minimumValue
-            maximum = maximumValue
+            fakeStatistics.shownCount = rows
+            fakeStatistics.average = average
+            fakeStatistics.minimum = minimum
+            fakeStatistics.maximum = maximum
         }
+    }
+
+    // Stands in for a MeasurementStatistics: the chart fits its hardness axis to these.
+    QtObject {
+        id: fakeStatistics
+
+        property int shownCount: 0
+        property real average: 0
+        property real minimum: 0
+        property real maximum: 0
+
+        function outsidePoints(from, to) { return [] }
     }
 
     Chart {
         id: chart
         anchors.fill: parent
         chartModel: fakeModel
+        statistics: fakeStatistics
     }
 
     TestCase {
@@ -44,7 +50,7 @@ Item {
         }
 
         function init() {
-            fakeModel.fill(0, "0", 0, 0)
+            fakeModel.fill(0, 0, 0, 0)
             axis("axisX").min = 0
             axis("axisX").max = 5
             axis("axisY").min = 0
@@ -69,17 +75,17 @@ Item {
 
         function test_verticalRangeCentresOnTheAverageAndTakesInTheExtremes_data() {
             return [
-                { tag: "small average, clipped at zero", average: "40.0", min: 38, max: 42,
+                { tag: "small average, clipped at zero", average: 40, min: 38, max: 42,
                   low: 0, high: 90 },
-                { tag: "large average, widened above", average: "300", min: 250, max: 420,
+                { tag: "large average, widened above", average: 300, min: 250, max: 420,
                   low: 200, high: 462 },
-                { tag: "lowest below the band", average: "60.0", min: 5, max: 70,
+                { tag: "lowest below the band", average: 60, min: 5, max: 70,
                   low: 5, high: 110 },
-                { tag: "an error reading of zero", average: "25.0", min: 0, max: 50,
+                { tag: "an error reading of zero", average: 25, min: 0, max: 50,
                   low: 0, high: 75 },
-                { tag: "average of exactly 100 keeps the narrow band", average: "100.0",
+                { tag: "average of exactly 100 keeps the narrow band", average: 100,
                   min: 90, max: 110, low: 50, high: 150 },
-                { tag: "half a unit rounds up", average: "300", min: 190, max: 305,
+                { tag: "half a unit rounds up", average: 300, min: 190, max: 305,
                   low: 171, high: 400 }
             ]
         }
@@ -92,9 +98,9 @@ Item {
         }
 
         function test_anEmptyModelLeavesTheLastAxes() {
-            fakeModel.fill(11, "300", 250, 420)
+            fakeModel.fill(11, 300, 250, 420)
             chart.updateAxis()
-            fakeModel.fill(0, "0", 0, 0)
+            fakeModel.fill(0, 0, 0, 0)
             chart.updateAxis()
             compare(axis("axisX").max, 20)
             compare(axis("axisY").min, 200)
@@ -102,7 +108,7 @@ Item {
         }
 
         function test_wheelZoomsInOnlyWhileWiderThanSix() {
-            fakeModel.fill(5, "50.0", 45, 55)
+            fakeModel.fill(5, 50, 45, 55)
             chart.updateAxis()
             var area = findChild(chart, "navigation")
             compare(axis("axisX").max, 10)
@@ -134,7 +140,7 @@ Item {
         }
 
         function test_zoomingOutReachesTheWholeTableAtAnyLength() {
-            fakeModel.fill(3000, "50.0", 45, 55)
+            fakeModel.fill(3000, 50, 45, 55)
             chart.updateAxis()
             var x = axis("axisX")
             compare(x.max, 5120, "a fitted view shows every row")
@@ -168,7 +174,7 @@ Item {
 
         // Markers side by side would otherwise leave no place to grab.
         function test_theWheelStillZoomsWithThePointerOnAMarker() {
-            fakeModel.fill(5, "50.0", 45, 55)
+            fakeModel.fill(5, 50, 45, 55)
             chart.updateAxis()
             var view = findChild(chart, "chartView")
             var scatter = chart.points.markers

@@ -2,7 +2,7 @@ import QtQuick 2.7
 import QtTest 1.2
 import com.tivor.defines 1.0
 import com.tivor.desktop 1.0
-import "../../qml/components/"
+import components 1.0
 
 // The shared components: hover colours, the modal boxes' keys and buttons, corner resizing.
 Item {

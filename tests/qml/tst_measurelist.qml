@@ -1,6 +1,6 @@
 import QtQuick 2.7
 import QtTest 1.2
-import "../../qml/measures/"
+import measures 1.0
 
 // The measurement panel: the scale filter, the actions on ticked rows and the row clicks.
 Item {

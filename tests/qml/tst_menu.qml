@@ -3,7 +3,7 @@ import QtTest 1.2
 import QtQuick.Window 2.2
 import com.tivor.defines 1.0
 import "../../qml/"
-import "../../qml/menu/"
+import menu 1.0
 
 // The menu bar's colours in both modes, its buttons' hover flips, and the splash's one end.
 Item {

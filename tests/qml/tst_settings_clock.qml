@@ -2,7 +2,7 @@ import QtQuick 2.7
 import QtTest 1.1
 import QtQuick.Window 2.2
 import com.tivor.defines 1.0
-import "../../qml/settings"
+import settings 1.0
 
 // The settings clock and the date the settings window applies.
 Item {

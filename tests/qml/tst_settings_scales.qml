@@ -1,8 +1,7 @@
 import QtQuick 2.7
 import QtTest 1.1
 import com.tivor.defines 1.0
-import "../../qml/settings"
-import "../../qml/settings/scalerows.js" as ScaleRows
+import settings 1.0
 
 // The scales tab: which rows each list shows, the row controls and the add row.
 Item {

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "models/measurementmodel.h"
+#include "models/measurementstatistics.h"
 #include "models/tolerancelimits.h"
 #include "report/reportwriter.h"
 #include "support/filedialoganswer.h"
@@ -73,9 +74,11 @@ private slots:
     model.add(meas(52.25, "HRC", 0));
     model.add(meas(0.0, "HRC", 61));
     model.add(meas(245.0, "HB;2,5", 3600 * 24)); // the tester's text may hold either separator
+    MeasurementStatistics statistics;
+    statistics.setModel(&model);
     const QString fileName = m_folder.filePath(QStringLiteral("отчёт-%1.csv").arg(language));
     ReportWriter writer;
-    const bool written = writer.writeReport(fileName, &model, nullptr, "BRENMO", "Все шкалы", {});
+    const bool written = writer.writeReport(fileName, &statistics, "BRENMO", "Все шкалы", {});
     QCoreApplication::removeTranslator(&catalogue);
     QVERIFY2(written, qPrintable(writer.errorString()));
 
@@ -145,12 +148,15 @@ private slots:
     model.setScaleFilter("HRC");
     ToleranceLimits limits;
     QVERIFY(limits.setLimits("HRC", "41", "51,5"));
+    MeasurementStatistics statistics;
+    statistics.setModel(&model);
+    statistics.setLimits(&limits);
     QImage chart(400, 200, QImage::Format_RGB32);
     chart.fill(Qt::white);
 
     const QString fileName = m_folder.filePath("отчёт.pdf");
     ReportWriter writer;
-    QVERIFY2(writer.writeReport(fileName, &model, &limits, "BRENMO #12345\n", "HRC", chart),
+    QVERIFY2(writer.writeReport(fileName, &statistics, "BRENMO #12345\n", "HRC", chart),
              qPrintable(writer.errorString()));
     int exitCode = -1;
     const QString text = run(pdftotext, {"-layout", fileName, "-"}, &exitCode);
@@ -193,26 +199,27 @@ private slots:
   void aFailedWriteSaysWhyInTheInterfacesLanguageAndLeavesTheOldFile() {
     MeasurementModel model;
     model.add(meas(50.0, "HRC", 0));
+    MeasurementStatistics statistics;
+    statistics.setModel(&model);
     ReportWriter writer;
-    QVERIFY(
-        !writer.writeReport(m_folder.filePath("нет/такой/папки.csv"), &model, nullptr, "", "", {}));
+    QVERIFY(!writer.writeReport(m_folder.filePath("нет/такой/папки.csv"), &statistics, "", "", {}));
     QVERIFY2(writer.errorString().startsWith("Не удалось записать файл «"),
              qPrintable(writer.errorString()));
     QVERIFY(!writer.errorString().endsWith(": "));
 
     // A name taken by a folder cannot become the report; the folder keeps what it held.
     QVERIFY(QDir(m_folder.path()).mkpath("taken.pdf/inside"));
-    QVERIFY(!writer.writeReport(m_folder.filePath("taken.pdf"), &model, nullptr, "", "", {}));
+    QVERIFY(!writer.writeReport(m_folder.filePath("taken.pdf"), &statistics, "", "", {}));
     QVERIFY(writer.errorString().startsWith("Не удалось записать файл «"));
     QVERIFY(QFileInfo(m_folder.filePath("taken.pdf/inside")).isDir());
 
     QTranslator catalogue;
     QVERIFY(catalogue.load(QStringLiteral(BRENMO_BUILT_CATALOGUE)));
     QCoreApplication::installTranslator(&catalogue);
-    QVERIFY(!writer.writeReport(m_folder.filePath("taken.pdf"), &model, nullptr, "", "", {}));
+    QVERIFY(!writer.writeReport(m_folder.filePath("taken.pdf"), &statistics, "", "", {}));
     const QString english = writer.errorString();
     const std::shared_ptr<SeenFileDialog> seen = answerFileDialog(this, QString());
-    QVERIFY(!writer.saveReport(&model, nullptr, "", "", {}));
+    QVERIFY(!writer.saveReport(&statistics, "", "", {}));
     QCoreApplication::removeTranslator(&catalogue);
     QVERIFY2(english.startsWith("Could not write the file “" +
                                 QDir::toNativeSeparators(m_folder.filePath("taken.pdf")) + "”: "),
