@@ -89,10 +89,10 @@ public:
 
   // What a write of constants left in the tester, as the slot read back afterwards shows.
   struct ScaleWrite {
-    std::optional<qint16> slot; // the current scale written to; nothing: nothing was sent
-    bool held = false;          // the slot holds exactly what was sent
-    bool readBack = false;      // the slot could be read back at all
-    bool changed = false;       // the slot holds something else than before (or is unknown)
+    std::optional<ScaleNumber> slot; // the current scale written to; nothing: nothing was sent
+    bool held = false;               // the slot holds exactly what was sent
+    bool readBack = false;           // the slot could be read back at all
+    bool changed = false;            // the slot holds something else than before (or is unknown)
   };
   // Writes values (none: the row's own) into the tester's current scale with the constants
   // dialogue, then reads the slot back; the read-back, not the tester's " OK", decides. The

@@ -35,12 +35,3 @@ CellReference CellReference::fromText(QStringView text) {
   const CellReference place{row, column};
   return place.isValid() ? place : CellReference{};
 }
-
-QString CellReference::toText() const {
-  if (!isValid())
-    return {};
-  QString letters;
-  for (int c = column; c > 0; c = (c - 1) / 26)
-    letters.prepend(QChar(u'A' + (c - 1) % 26));
-  return letters + QString::number(row);
-}

@@ -19,5 +19,4 @@ struct CellReference {
 
   // Letters then digits, "$" anchors allowed ("$A$1"); anything else gives an invalid place.
   static CellReference fromText(QStringView text);
-  QString toText() const;
 };

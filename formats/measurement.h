@@ -21,8 +21,7 @@ public:
   QDateTime dateTime() const { return m_dateTime; }
   QString scale() const { return m_scale; }
   double hardness() const { return m_hardness; }
-  // A row without a result (the tester's "ERR") carries a hardness of 0.
-  bool hasResult() const { return isResult(m_hardness); }
+  // Whether a hardness is a result: a row without one (the tester's "ERR") carries 0.
   static bool isResult(double hardness) { return hardness > 0.0; }
   double frequency() const { return m_frequency; }
   double averaging() const { return m_averaging; }

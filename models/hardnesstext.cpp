@@ -1,4 +1,5 @@
 #include "models/hardnesstext.h"
+#include "formats/measurement.h"
 
 #include <cmath>
 
@@ -6,7 +7,7 @@ namespace HardnessText {
 
 QString ofMeasurement(double hardness) {
   // NaN compares false with everything, so it is tested apart.
-  if (!(hardness > 0.0))
+  if (!Measurement::isResult(hardness))
     return QStringLiteral("ERR");
   return QString::number(hardness, 'f', hardness < 100.0 ? 1 : 0);
 }

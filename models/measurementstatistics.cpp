@@ -5,6 +5,7 @@
 
 #include <QPointF>
 
+#include "formats/measurement.h"
 #include "models/hardnesstext.h"
 #include "models/measurementmodel.h"
 #include "models/tolerancelimits.h"
@@ -13,7 +14,7 @@ void MeasurementStatistics::Aggregate::add(const Row& row) {
   ScaleFigures& figures = scales[row.scale];
   figures.scale = row.scale;
   ++rowCount;
-  if (row.hardness > 0.0) {
+  if (Measurement::isResult(row.hardness)) {
     figures.values.add(row.hardness);
   } else {
     ++invalid;
@@ -31,7 +32,7 @@ void MeasurementStatistics::Aggregate::remove(const Row& row) {
     return;
   ScaleFigures& figures = it.value();
   --rowCount;
-  if (row.hardness > 0.0) {
+  if (Measurement::isResult(row.hardness)) {
     figures.values.remove(row.hardness);
   } else {
     --invalid;

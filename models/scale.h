@@ -36,15 +36,11 @@ public:
   double b() const { return m_constants.b; }
   void setB(double b) { m_constants.b = b; }
   double c() const { return m_constants.c; }
-  void setC(double c) { m_constants.c = c; }
   double min() const { return m_constants.min; }
-  void setMin(double min) { m_constants.min = min; }
   double max() const { return m_constants.max; }
   void setMax(double max) { m_constants.max = max; }
   qint8 type() const { return m_constants.type; }
-  void setType(qint8 type) { m_constants.type = type; }
   qint16 points() const { return m_constants.points; }
-  void setPoints(qint16 points) { m_constants.points = points; }
   // What goes to and comes from the tester's slot.
   const ScaleConstants& constants() const { return m_constants; }
   void setConstants(const ScaleConstants& constants) { m_constants = constants; }

@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <QUrl>
 
+#include "formats/measurement.h"
 #include "formats/typednumber.h"
 #include "models/hardnesstext.h"
 #include "models/settingsfile.h"
@@ -103,7 +104,7 @@ bool ToleranceLimits::setLimits(const QString& scale,
 }
 
 int ToleranceLimits::side(const QString& scale, double hardness) const {
-  if (!(hardness > 0.0))
+  if (!Measurement::isResult(hardness))
     return 0;
   const auto it = m_limits.constFind(scale);
   if (it == m_limits.constEnd())

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QSaveFile>
 
+#include "formats/measurement.h"
 #include "models/hardnesstext.h"
 #include "models/lastfolder.h"
 #include "models/measurementstatistics.h"
@@ -38,7 +39,7 @@ CsvConvention csvConvention() {
 
 // Hardness as measured, in the convention's decimal point, without group separators.
 QString csvHardness(double hardness, const CsvConvention& convention) {
-  if (hardness <= 0.0)
+  if (!Measurement::isResult(hardness))
     return QStringLiteral("ERR");
   return HardnessText::ofNumber(hardness).replace(QLatin1Char('.'), convention.decimalPoint);
 }
