@@ -12,6 +12,8 @@ packages=(
   qml-module-qtquick-templates2 qml-module-qtcharts qml-module-qttest
   qml-module-qtqml-models2 qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings
   libxlsxwriter-dev libminizip-dev zlib1g-dev
+  # the measurement archive: Qt SQL's SQLite driver
+  libqt5sql5-sqlite
   python3 python3-openpyxl locales poppler-utils
   xvfb xauth x11-apps imagemagick fonts-dejavu-core socat
   # the English catalogue (lrelease, lupdate), the install test's validators, the .deb
