@@ -110,7 +110,7 @@ void HistoryModel::setFilter(const QVariantMap& filter) {
   refresh();
 }
 
-SqlConditions HistoryModel::conditions() const {
+SqlConditions HistoryModel::conditions(bool broad) const {
   SqlConditions where;
   if (m_filter.from.isValid())
     where.add(QStringLiteral("m.stamp >= ?"), {HistorySql::stampOf(m_filter.from)});
@@ -123,30 +123,40 @@ SqlConditions HistoryModel::conditions() const {
               {m_filter.tester});
   if (!m_filter.scale.isEmpty())
     where.add(QStringLiteral("m.scale = ?"), {m_filter.scale});
+  // A broad filter finds its first page soonest along the stamps; a narrow one through the
+  // contexts' index and a sort of its few rows.
   if (m_filter.namesContext())
-    where.add(QStringLiteral("m.context_id IN ") + HistorySql::contextIds(m_database, m_filter));
+    where.add(QLatin1String(broad ? "+m.context_id IN " : "m.context_id IN ") +
+              HistorySql::contextIds(m_database, m_filter));
   if (m_filter.seriesId > 0)
     where.add(QStringLiteral("m.series_id = ?"), {m_filter.seriesId});
   return where;
 }
 
 void HistoryModel::refresh() {
-  const SqlConditions where = conditions();
+  SqlConditions where = conditions();
+  const int count = countOf(where);
+  // One reading in twenty or more: the stamps' index meets a page of them within a few
+  // thousand rows, where the contexts' would sort them all first.
+  if (m_filter.namesContext() && count > countOf({}) / 20)
+    where = conditions(/*broad=*/true);
   QSqlQuery rows(m_database);
   rows.prepare(rowsQuery + where.where() + QStringLiteral(" ORDER BY m.stamp DESC, m.id DESC"));
   where.bind(rows);
   rows.exec();
   setQuery(rows);
-
-  QSqlQuery total(m_database);
-  total.setForwardOnly(true);
-  total.prepare(QStringLiteral("SELECT count(*) FROM readings m") + where.where());
-  where.bind(total);
-  const int count = total.exec() && total.next() ? total.value(0).toInt() : 0;
   if (count != m_count) {
     m_count = count;
     emit countChanged();
   }
+}
+
+int HistoryModel::countOf(const SqlConditions& where) const {
+  QSqlQuery total(m_database);
+  total.setForwardOnly(true);
+  total.prepare(QStringLiteral("SELECT count(*) FROM readings m") + where.where());
+  where.bind(total);
+  return total.exec() && total.next() ? total.value(0).toInt() : 0;
 }
 
 QList<Measurement> HistoryModel::measurements(const QVariantList& readingIds) const {

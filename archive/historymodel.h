@@ -56,7 +56,9 @@ signals:
   void countChanged();
 
 private:
-  SqlConditions conditions() const;
+  // broad: the filter lets through a good share of the readings.
+  SqlConditions conditions(bool broad = false) const;
+  int countOf(const SqlConditions& where) const;
   QList<Measurement> measurementsWhere(const SqlConditions& where) const;
 
   QSqlDatabase m_database;
