@@ -46,6 +46,11 @@ bool isDamage(int code) {
 // never stalls on a file another program holds.
 constexpr int BusyTimeoutMs = 50;
 constexpr int RetryIntervalMs = 5000;
+// A checkpoint (the log copied into the file, with its fsync) takes milliseconds: it runs on
+// a timer between lines, not on whichever line SQLite would pick. The large automatic one is
+// the fallback when no event loop runs.
+constexpr int CheckpointIntervalMs = 10000;
+constexpr int AutoCheckpointPages = 20000;
 
 // The tester's wall clock as if it were UTC: the stamp reads back as the tester showed it.
 QVariant stampOf(const QDateTime& time) {
@@ -111,8 +116,8 @@ struct Archive::Impl {
 
   struct Statements {
     explicit Statements(const QSqlDatabase& db)
-        : insertReading(db), insertSeries(db), updateSeries(db), nextOccurrence(db),
-          findTester(db), insertTester(db), findContext(db), insertContext(db) {}
+        : insertReading(db), insertSeries(db), updateSeries(db), nextOccurrence(db), findTester(db),
+          insertTester(db), findContext(db), insertContext(db) {}
     QSqlQuery insertReading;
     QSqlQuery insertSeries;
     QSqlQuery updateSeries;
@@ -131,6 +136,7 @@ struct Archive::Impl {
   std::unique_ptr<QLockFile> lock;
   std::unique_ptr<Statements> statements;
   QTimer retry;
+  QTimer checkpoint;
   QList<Pending> pending;
   QSqlError lastError;
   // Said while the archive works (a damaged file set aside), until the next trouble.
@@ -155,6 +161,12 @@ struct Archive::Impl {
   explicit Impl(Archive* archive) : q(archive) {
     retry.setInterval(RetryIntervalMs);
     QObject::connect(&retry, &QTimer::timeout, q, [this] { flush(); });
+    checkpoint.setInterval(CheckpointIntervalMs);
+    checkpoint.setSingleShot(true);
+    QObject::connect(&checkpoint, &QTimer::timeout, q, [this] {
+      if (connected)
+        exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+    });
   }
 
   QString folder() const { return QFileInfo(q->m_path).absolutePath(); }
@@ -281,10 +293,9 @@ struct Archive::Impl {
       aside = q->m_path + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(n);
     if (!QFile::rename(q->m_path, aside))
       return QString();
-    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")})
       if (QFile::exists(q->m_path + suffix))
         QFile::rename(q->m_path + suffix, aside + suffix);
-    }
     return aside;
   }
 
@@ -339,8 +350,8 @@ struct Archive::Impl {
     s.insertTester.prepare(QStringLiteral("INSERT INTO testers (identity) VALUES (?)"));
     s.findContext.prepare(QStringLiteral("SELECT id FROM contexts WHERE part = ? AND lot = ? "
                                          "AND operator = ? AND note = ?"));
-    s.insertContext.prepare(QStringLiteral(
-        "INSERT INTO contexts (part, lot, operator, note) VALUES (?, ?, ?, ?)"));
+    s.insertContext.prepare(
+        QStringLiteral("INSERT INTO contexts (part, lot, operator, note) VALUES (?, ?, ?, ?)"));
   }
 
   // Opens the file for writing; on failure the archive is unavailable and says why.
@@ -396,14 +407,16 @@ struct Archive::Impl {
                    .arg(QDir::toNativeSeparators(aside));
     }
     QSqlQuery mode(db());
-    const bool wal = mode.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && mode.next() &&
-                     mode.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) ==
-                         0;
+    const bool wal =
+        mode.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && mode.next() &&
+        mode.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
     if (!wal)
       lastError = mode.lastError();
     mode.finish();
     if (!wal || !exec(QStringLiteral("PRAGMA synchronous = NORMAL")) ||
-        !exec(QStringLiteral("PRAGMA foreign_keys = ON")) || !migrate()) {
+        !exec(QStringLiteral("PRAGMA foreign_keys = ON")) ||
+        !exec(QStringLiteral("PRAGMA wal_autocheckpoint = %1").arg(AutoCheckpointPages)) ||
+        !migrate()) {
       const bool damaged = isDamage(sqliteCode(lastError));
       close();
       checkNeeded = checkNeeded || damaged;
@@ -665,8 +678,7 @@ struct Archive::Impl {
                        "UPDATE SET kept = excluded.kept, kept_offset = excluded.kept_offset, "
                        "name = excluded.name, a = excluded.a, b = excluded.b, c = excluded.c, "
                        "type = excluded.type, points = excluded.points") +
-        (onlyIfLater ? QStringLiteral(" WHERE excluded.kept > calibration_undo.kept")
-                     : QString()));
+        (onlyIfLater ? QStringLiteral(" WHERE excluded.kept > calibration_undo.kept") : QString()));
     const QDateTime when = kept.kept.isValid() ? kept.kept : QDateTime::currentDateTime();
     insert.addBindValue(int(kept.slot));
     insert.addBindValue(when.toMSecsSinceEpoch());
@@ -749,6 +761,8 @@ struct Archive::Impl {
         continue;
       }
       retry.stop();
+      if (!checkpoint.isActive())
+        checkpoint.start();
       setState(true, notice);
       if (wroteReadings)
         emit q->stored();
@@ -875,7 +889,8 @@ void Archive::journal(const QString& tester, const QString& action, const QVaria
   item.kind = Impl::Pending::Journal;
   item.tester = tester;
   item.action = action;
-  item.details = QString::fromUtf8(QJsonDocument::fromVariant(details).toJson(QJsonDocument::Compact));
+  item.details =
+      QString::fromUtf8(QJsonDocument::fromVariant(details).toJson(QJsonDocument::Compact));
   d->add(std::move(item));
 }
 
@@ -890,10 +905,9 @@ std::optional<KeptConstants> Archive::keptConstants(ScaleNumber slot) const {
       return it->kept;
   }
   std::optional<KeptConstants> pendingTakeOver;
-  for (const Impl::Pending& item : d->pending) {
+  for (const Impl::Pending& item : d->pending)
     if (item.kind == Impl::Pending::TakeOver && item.kept.slot == slot)
       pendingTakeOver = item.kept;
-  }
   if (!d->connected)
     return pendingTakeOver;
   QSqlQuery find(d->db());

@@ -91,8 +91,7 @@ private slots:
   void versionOneArchiveIsBroughtUpToDate() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
-    const qint64 stamp =
-        QDateTime(QDate(2026, 12, 9), QTime(14, 5, 7), Qt::UTC).toSecsSinceEpoch();
+    const qint64 stamp = QDateTime(QDate(2026, 12, 9), QTime(14, 5, 7), Qt::UTC).toSecsSinceEpoch();
     {
       Connection old(path, QStringLiteral("version-1"));
       for (const QString& statement : ArchiveSchema::steps().first())
@@ -120,9 +119,9 @@ private slots:
     QCOMPARE(view.value(3).toDouble(), 45.5);
     view.finish();
     // The old reading is the same record as the tester's memory has it.
-    QCOMPARE(archive.storeMemoryRead(
-                 "T-17", {reading("2026-12-09 14:05:07", "HRC", 45.5, 801.0)}, {}),
-             0);
+    QCOMPARE(
+        archive.storeMemoryRead("T-17", {reading("2026-12-09 14:05:07", "HRC", 45.5, 801.0)}, {}),
+        0);
   }
 
   void damagedFileIsSetAsideAndANewOneStarted() {
@@ -146,10 +145,8 @@ private slots:
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), garbage);
 
-    archive.storeLive("T-17",
-                      reading("2026-12-09 14:05:07", "HRC", 45.5, 801.0),
-                      MeasurementSource::Live,
-                      {});
+    archive.storeLive(
+        "T-17", reading("2026-12-09 14:05:07", "HRC", 45.5, 801.0), MeasurementSource::Live, {});
     QVERIFY(archive.available());
     QCOMPARE(count(archive.database(), "SELECT count(*) FROM measurements"), 1);
   }
@@ -188,8 +185,9 @@ private slots:
     QCOMPARE(changes.count(), 2);
     QVERIFY(archive.lastMemoryReadKept());
     const QSqlDatabase db = archive.database();
-    QCOMPARE(value(db, "SELECT group_concat(hardness, ' ') FROM (SELECT hardness FROM readings "
-                       "ORDER BY id)")
+    QCOMPARE(value(db,
+                   "SELECT group_concat(hardness, ' ') FROM (SELECT hardness FROM readings "
+                   "ORDER BY id)")
                  .toString(),
              QString("45.0 44.0 46.0"));
     QCOMPARE(count(db, "SELECT count(*) FROM journal WHERE action = 'clock'"), 1);
@@ -203,8 +201,8 @@ private slots:
     QVERIFY(archive.open());
     archive.storeLive(
         "T-17", reading("2026-12-09 14:05:07", "HRC", 45.0, 801), MeasurementSource::Live, {});
-    const QFileDevice::Permissions others = QFile::ReadGroup | QFile::WriteGroup |
-                                            QFile::ReadOther | QFile::WriteOther;
+    const QFileDevice::Permissions others =
+        QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
     for (const QString& file : {path, path + "-wal"}) {
       QVERIFY2(QFile::exists(file), qPrintable(file));
       QCOMPARE(QFile::permissions(file) & others, QFileDevice::Permissions());
