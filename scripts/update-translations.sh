@@ -13,5 +13,5 @@ ts=${1:-translations/brenmo_en.ts}
 lupdate=$(command -v lupdate || echo /usr/lib/qt5/bin/lupdate)
 # No source locations: line numbers would change the file on every edit elsewhere.
 "$lupdate" -silent -I . -locations none -no-obsolete -source-language ru_RU -target-language en \
-  app device models files calibration report qml -ts "$ts"
+  app archive device models files calibration report qml -ts "$ts"
 grep -c 'type="unfinished"' "$ts" | sed 's/$/ unfinished texts/' || true

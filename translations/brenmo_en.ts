@@ -2,6 +2,41 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ru_RU">
 <context>
+    <name>Archive</name>
+    <message>
+        <source>Архив измерений недоступен: он занят другой программой.</source>
+        <translation>The measurement archive is unavailable: another program is holding it.</translation>
+    </message>
+    <message>
+        <source>Архив измерений недоступен: диск заполнен.</source>
+        <translation>The measurement archive is unavailable: the disk is full.</translation>
+    </message>
+    <message>
+        <source>Архив измерений недоступен: нет права записи в %1.</source>
+        <translation>The measurement archive is unavailable: no permission to write to %1.</translation>
+    </message>
+    <message>
+        <source>Архив измерений недоступен: ошибка записи (%1).</source>
+        <translation>The measurement archive is unavailable: a write failed (%1).</translation>
+    </message>
+    <message>
+        <source>Архив измерений недоступен: его занимает другая копия программы.</source>
+        <translation>The measurement archive is unavailable: another copy of the program is using it.</translation>
+    </message>
+    <message>
+        <source>Архив измерений недоступен: файл %1 повреждён, и отложить его не удалось.</source>
+        <translation>The measurement archive is unavailable: the file %1 is damaged and could not be set aside.</translation>
+    </message>
+    <message>
+        <source>Архив измерений был повреждён и отложен как %1; начат новый.</source>
+        <translation>The measurement archive was damaged and has been set aside as %1; a new one was started.</translation>
+    </message>
+    <message>
+        <source>Архив измерений недоступен: он создан более новой версией программы.</source>
+        <translation>The measurement archive is unavailable: it was made by a newer version of the program.</translation>
+    </message>
+</context>
+<context>
     <name>CalibList</name>
     <message>
         <source>ТЕСТ </source>

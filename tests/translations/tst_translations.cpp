@@ -151,7 +151,7 @@ private slots:
     const QList<Message> messages = readCatalogue(kCatalogueSource);
     QStringList missed;
     for (const char* folder :
-         {"app", "device", "models", "files", "calibration", "report", "qml"}) {
+         {"app", "archive", "device", "models", "files", "calibration", "report", "qml"}) {
       QDirIterator files(kSourceDir + '/' + folder,
                          {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("*.qml")},
                          QDir::Files,
