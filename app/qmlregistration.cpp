@@ -3,10 +3,16 @@
 #include <QStringListModel>
 #include <QtQml>
 
+#include "app/archiverecorder.h"
 #include "app/chartpoints.h"
 #include "app/desktop.h"
+#include "archive/archive.h"
+#include "archive/historymodel.h"
+#include "archive/journalmodel.h"
+#include "archive/seriesmodel.h"
 #include "calibration/calibration.h"
 #include "device/device.h"
+#include "models/currentcontext.h"
 #include "models/measurementmodel.h"
 #include "models/measurementstatistics.h"
 #include "models/scalemodel.h"
@@ -34,6 +40,18 @@ void registerQmlTypes(qreal logicalDpi) {
   // A measurement model's list of scale names ("scales"), which QML reads as a model.
   qRegisterMetaType<QStringListModel*>("QStringListModel*");
   qmlRegisterType<ChartPoints>("com.tivor.chart", 1, 0, "ChartPoints");
+  // The archive and the context live inside the recorder.
+  qmlRegisterType<ArchiveRecorder>("com.tivor.archive", 1, 0, "ArchiveRecorder");
+  const QString ownedByRecorder = QStringLiteral("reached through ArchiveRecorder");
+  qmlRegisterUncreatableType<Archive>("com.tivor.archive", 1, 0, "Archive", ownedByRecorder);
+  qmlRegisterUncreatableType<CurrentContext>(
+      "com.tivor.archive", 1, 0, "CurrentContext", ownedByRecorder);
+  qmlRegisterUncreatableType<HistoryModel>(
+      "com.tivor.archive", 1, 0, "HistoryModel", ownedByRecorder);
+  qmlRegisterUncreatableType<SeriesModel>(
+      "com.tivor.archive", 1, 0, "SeriesModel", ownedByRecorder);
+  qmlRegisterUncreatableType<JournalModel>(
+      "com.tivor.archive", 1, 0, "JournalModel", ownedByRecorder);
   qmlRegisterType<MeasurementStatistics>("com.tivor.report", 1, 0, "MeasurementStatistics");
   qmlRegisterType<ToleranceLimits>("com.tivor.report", 1, 0, "ToleranceLimits");
   qmlRegisterType<ReportWriter>("com.tivor.report", 1, 0, "ReportWriter");

@@ -456,7 +456,13 @@ struct Archive::Impl {
   std::optional<QVariant> contextId(const InspectionContext& context) {
     if (context.isEmpty())
       return QVariant(QVariant::LongLong);
-    const QStringList key = {context.part, context.lot, context.inspector, context.note};
+    // A field never set is empty text, not NULL: the columns take no NULL, and one context
+    // must not be two rows.
+    const auto text = [](const QString& field) {
+      return field.isNull() ? QStringLiteral("") : field;
+    };
+    const QStringList key = {
+        text(context.part), text(context.lot), text(context.inspector), text(context.note)};
     const auto known = contextIds.constFind(key);
     if (known != contextIds.constEnd())
       return QVariant(*known);

@@ -199,3 +199,8 @@ QList<Measurement> HistoryModel::measurementsWhere(const SqlConditions& where) c
 // Its moc output compiled here, not in the folder's shared moc object: a program that uses the
 // history alone (a test, the benchmark) then links no more of the archive than it uses.
 #include "moc_historymodel.cpp"
+
+void HistoryModel::setDatabase(const QSqlDatabase& database) {
+  m_database = database;
+  refresh();
+}

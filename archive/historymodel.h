@@ -48,6 +48,8 @@ public:
   Q_INVOKABLE void setFilter(const QVariantMap& filter);
   // Reads again what is archived (after Archive::stored).
   Q_INVOKABLE void refresh();
+  // The archive opened its file anew: the queries go to the new connection.
+  void setDatabase(const QSqlDatabase& database);
 
   Q_INVOKABLE QList<Measurement> measurements(const QVariantList& readingIds) const;
   Q_INVOKABLE QList<Measurement> measurementsOfFilter() const;

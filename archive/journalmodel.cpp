@@ -93,3 +93,8 @@ void JournalModel::refresh() {
 // Its moc output compiled here, not in the folder's shared moc object: a program that uses the
 // history alone (a test, the benchmark) then links no more of the archive than it uses.
 #include "moc_journalmodel.cpp"
+
+void JournalModel::setDatabase(const QSqlDatabase& database) {
+  m_database = database;
+  refresh();
+}

@@ -17,6 +17,8 @@ public:
   QHash<int, QByteArray> roleNames() const override;
 
   Q_INVOKABLE void refresh();
+  // The archive opened its file anew: the queries go to the new connection.
+  void setDatabase(const QSqlDatabase& database);
 
   // The one-line text of a journal entry's JSON details.
   static QString detailsText(const QString& json);

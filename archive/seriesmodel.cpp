@@ -113,3 +113,8 @@ void SeriesModel::refresh() {
 // Its moc output compiled here, not in the folder's shared moc object: a program that uses the
 // history alone (a test, the benchmark) then links no more of the archive than it uses.
 #include "moc_seriesmodel.cpp"
+
+void SeriesModel::setDatabase(const QSqlDatabase& database) {
+  m_database = database;
+  refresh();
+}

@@ -36,6 +36,8 @@ public:
   // The keys of HistoryFilter, "scale" aside.
   Q_INVOKABLE void setFilter(const QVariantMap& filter);
   Q_INVOKABLE void refresh();
+  // The archive opened its file anew: the queries go to the new connection.
+  void setDatabase(const QSqlDatabase& database);
 
 private:
   QSqlDatabase m_database;

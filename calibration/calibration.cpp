@@ -5,25 +5,15 @@
 #include <optional>
 
 #include <QDateTime>
-#include <QSettings>
 #include <QVector>
 
+#include "archive/archive.h"
 #include "calibration/scalefit.h"
 #include "device/device.h"
 #include "formats/typednumber.h"
 #include "models/hardnesstext.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
-#include "models/settingsfile.h"
-
-namespace {
-
-// One group per slot: the constants a calibration replaced there, for one write-back.
-QString undoGroup(int slot) {
-  return QStringLiteral("CalibrationUndo/%1").arg(slot);
-}
-
-} // namespace
 
 Calibration::Calibration(QObject* parent) : QObject(parent) {}
 
@@ -179,29 +169,13 @@ bool Calibration::endTest() {
   return written;
 }
 
-QSettings* Calibration::settings() {
-  if (!m_settings)
-    m_settings = SettingsFile::open(this);
-  return m_settings;
-}
-
-void Calibration::keep(int slot, const Scale& before) {
-  QSettings* file = settings();
-  file->remove(undoGroup(slot));
-  file->beginGroup(undoGroup(slot));
-  file->setValue(QStringLiteral("Date"), QDateTime::currentDateTime());
-  file->setValue(QStringLiteral("Name"), before.name());
-  file->setValue(QStringLiteral("A"), before.a());
-  file->setValue(QStringLiteral("B"), before.b());
-  file->setValue(QStringLiteral("C"), before.c());
-  file->setValue(QStringLiteral("Type"), int(before.type()));
-  file->setValue(QStringLiteral("Points"), int(before.points()));
-  file->endGroup();
-  file->sync();
+void Calibration::keep(ScaleNumber slot, const Scale& before) {
+  if (m_archive)
+    m_archive->keepConstants({slot, QDateTime::currentDateTime(), before.constants()});
 }
 
 bool Calibration::canUndo(int scaleNumber) {
-  return scaleNumber >= 0 && settings()->contains(undoGroup(scaleNumber) + "/A");
+  return m_archive && scaleNumber >= 0 && m_archive->keptConstants(scaleNumber).has_value();
 }
 
 bool Calibration::canUndoScale(const QString& scaleName) {
@@ -211,11 +185,9 @@ bool Calibration::canUndoScale(const QString& scaleName) {
 QString Calibration::keptSince(const QString& scaleName) {
   if (!canUndoScale(scaleName))
     return QString();
-  const int slot = m_device->scales()->scaleNumber(scaleName);
-  return settings()
-      ->value(undoGroup(slot) + "/Date")
-      .toDateTime()
-      .toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+  const std::optional<KeptConstants> kept =
+      m_archive->keptConstants(m_device->scales()->scaleNumber(scaleName));
+  return kept->kept.toString(QStringLiteral("dd.MM.yyyy hh:mm"));
 }
 
 bool Calibration::undoLastCalibration() {
@@ -238,26 +210,9 @@ bool Calibration::writeBackKept() {
     m_failure = tr("Нет сохраненных коэффициентов для текущей шкалы.");
     return false;
   }
-  QSettings* file = settings();
-  file->beginGroup(undoGroup(*slot));
-  const QString name = file->value(QStringLiteral("Name")).toString();
-  bool numbers = true;
-  bool ok = false;
-  const double a = file->value(QStringLiteral("A")).toDouble(&ok);
-  numbers = numbers && ok;
-  const double b = file->value(QStringLiteral("B")).toDouble(&ok);
-  numbers = numbers && ok;
-  const double c = file->value(QStringLiteral("C")).toDouble(&ok);
-  numbers = numbers && ok;
-  const int type = file->value(QStringLiteral("Type")).toInt(&ok);
-  numbers = numbers && ok;
-  const int points = file->value(QStringLiteral("Points")).toInt(&ok);
-  numbers = numbers && ok;
-  file->endGroup();
-  // A user slot given to another scale since must not get the old scale's constants; a record
-  // edited by hand into something else is not written either.
-  if (!numbers || name != scale->name() || type < -128 || type > 127 || points < 0 ||
-      points > 32767) {
+  const std::optional<KeptConstants> kept = m_archive->keptConstants(*slot);
+  // A user slot given to another scale since must not get the old scale's constants.
+  if (kept->constants.name != scale->name()) {
     m_failure = tr("Отмена не выполнена: сохраненные коэффициенты\n"
                    "относятся к другой шкале. Ничего не записано.");
     return false;
@@ -267,22 +222,24 @@ bool Calibration::writeBackKept() {
     m_failure = tr("Отмена не выполнена: шкала не прочитана\nиз прибора. Ничего не записано.");
     return false;
   }
-  ScaleConstants kept = scale->constants();
-  kept.a = a;
-  kept.b = b;
-  kept.c = c;
-  kept.type = static_cast<qint8>(type);
-  kept.points = static_cast<qint16>(points);
+  ScaleConstants values = scale->constants();
+  values.a = kept->constants.a;
+  values.b = kept->constants.b;
+  values.c = kept->constants.c;
+  values.type = kept->constants.type;
+  values.points = kept->constants.points;
   // The record goes only once the slot read back holds the kept constants.
-  const Device::ScaleWrite write = m_device->writeCurrentScale(kept, *slot);
+  const Device::ScaleWrite write = m_device->writeCurrentScale(values, *slot);
   if (!write.held) {
     m_failure = write.readBack ? tr("Отмена не выполнена: прибор не принял\nкоэффициенты.")
                                : tr("Отмена не подтверждена: шкалу не удалось прочитать.\n"
                                     "Сохраненные коэффициенты остаются для отмены.");
     return false;
   }
-  file->remove(undoGroup(*slot));
-  file->sync();
+  m_archive->dropKeptConstants(*slot);
+  m_archive->journal(m_device->testerIdentity(),
+                     QStringLiteral("undo"),
+                     {{"slot", *slot}, {"restored", kept->kept}});
   return true;
 }
 

@@ -4,14 +4,15 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariantMap>
 
+#include "archive/archive.h"
 #include "calibration/scalefit.h"
 #include "device/device.h"
 
 class MeasurementModel;
-class QSettings;
 class Scale;
 
 // Fits the tester's current scale to reference blocks: each test is a series of measurements
@@ -19,6 +20,8 @@ class Scale;
 class Calibration : public QObject {
   Q_OBJECT
   Q_PROPERTY(Device* device READ getDevice WRITE setDevice)
+  // Where the constants a calibration replaced are kept for undoing; none: nothing is kept.
+  Q_PROPERTY(Archive* archive READ archive WRITE setArchive)
 
 public:
   explicit Calibration(QObject* parent = nullptr);
@@ -55,6 +58,8 @@ public:
   Q_INVOKABLE void setDevice(Device* device);
 
   int testCount() const { return m_meanFrequencies.size(); }
+  Archive* archive() const { return m_archive; }
+  void setArchive(Archive* archive) { m_archive = archive; }
 
 private:
   static std::optional<double> readReference(const QString& text);
@@ -67,13 +72,12 @@ private:
   std::optional<ScaleConstants> fitFor(std::optional<ScaleNumber> scaleNumber, QString* why);
   // The tester's current scale, asked now; nothing when it named none.
   std::optional<ScaleNumber> currentScale() const;
-  QSettings* settings();
-  void keep(int slot, const Scale& before);
+  void keep(ScaleNumber slot, const Scale& before);
   bool writeBackKept();
 
   Device* m_device = nullptr;
   QString m_failure;
-  QSettings* m_settings = nullptr;
+  QPointer<Archive> m_archive;
   // The scale the last preview was made for; endTest refuses when the tester moved on.
   std::optional<ScaleNumber> m_previewedScale;
   QList<double> m_meanFrequencies;

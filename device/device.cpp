@@ -24,12 +24,22 @@ Device::Device(QObject* parent) : QSerialPort(parent) {
 
   m_channel = new LineChannel(this, this);
   QObject::connect(m_channel, &LineChannel::lineReceived, this, &Device::dataReady);
-  QObject::connect(m_channel, &LineChannel::commandEnded, this, &Device::commandEnded);
+  // Every command ends with the tester's own lines taken again, and the keep-alive's next
+  // turn a full interval away.
+  QObject::connect(m_channel, &LineChannel::commandEnded, this, &Device::enableReception);
+  m_progress = new ReadProgress(this);
+  QObject::connect(m_progress, &ReadProgress::changed, this, &Device::readProgressChanged);
 
   m_watcher = new PortWatcher(
       this, m_channel, [this] { return open(QIODevice::ReadWrite); }, this);
-  QObject::connect(m_watcher, &PortWatcher::lost, this, &Device::portLost);
-  QObject::connect(m_watcher, &PortWatcher::returned, this, &Device::portReturned);
+  QObject::connect(m_watcher, &PortWatcher::lost, this, [this] {
+    wakeUpTimer->stop();
+    emit connectedChanged();
+  });
+  QObject::connect(m_watcher, &PortWatcher::returned, this, [this] {
+    enableReception();
+    emit connectedChanged();
+  });
   QObject::connect(m_watcher, &PortWatcher::found, this, [this] {
     enableReception();
     emit connectedChanged();
@@ -46,6 +56,7 @@ Device::Device(QObject* parent) : QSerialPort(parent) {
   measModel = new MeasurementModel(this);
   calibMeasModel = new MeasurementModel(this);
   m_feed = new LiveFeed(measModel, calibMeasModel, this);
+  QObject::connect(m_feed, &LiveFeed::measured, this, &Device::measured);
 
   settingsFile = SettingsFile::open(this);
   lastPortName = settingsFile->value(kLastPortKey, QString()).toString();
@@ -61,15 +72,16 @@ Device::~Device() {
   close();
 }
 
+QString Device::testerIdentity() const {
+  return m_watcher->identity();
+}
+
 QString Device::takeSettingsNotice() {
   return SettingsFile::takeNotice();
 }
 
 QStringList Device::availablePorts() {
-  QStringList names;
-  for (const PortDiscovery::PortDescription& port : PortDiscovery::availablePorts())
-    names.append(port.name);
-  return names;
+  return PortDiscovery::portNames();
 }
 
 bool Device::autoConnect() {
@@ -115,18 +127,6 @@ void Device::portError(QSerialPort::SerialPortError error) {
     clearError();
 }
 
-void Device::portLost() {
-  wakeUpTimer->stop();
-  emit connectedChanged();
-}
-
-void Device::portReturned() {
-  enableReception();
-  emit connectedChanged();
-}
-
-// --- Reception ----------------------------------------------------------------------------
-
 void Device::dataReady(const QByteArray& line) {
   // Another tester's measurements stay in its memory until the user connects to it; they do
   // not belong to this table.
@@ -147,12 +147,6 @@ void Device::enableReception() {
 void Device::disableReception() {
   m_channel->setReceiving(false);
   wakeUpTimer->stop();
-}
-
-void Device::commandEnded() {
-  // Every command ends with the tester's own lines taken again, and the keep-alive's next
-  // turn a full interval away.
-  enableReception();
 }
 
 void Device::setCalibMode(bool enable) {

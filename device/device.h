@@ -4,12 +4,15 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QVariantMap>
 
+#include "device/readprogress.h"
+#include "device/scaletransfer.h"
+#include "formats/measurement.h"
 #include "formats/scaleconstants.h"
 
 class LineChannel;
@@ -72,28 +75,26 @@ public:
   // The pause that lets a tester settle after opening, and the keep-alive's interval.
   static constexpr int SettlePauseMs = 500;
   static constexpr int WakeUpIntervalMs = 25000;
-  // How often a memory read tells its progress.
-  static constexpr int ProgressIntervalMs = 100;
 
   explicit Device(QObject* parent = nullptr);
   ~Device() override;
 
   bool open(OpenMode mode) override;
   QString deniedPortName() const { return m_deniedPortName; }
-  int readProgress() const { return m_readProgress; }
-  int readTotal() const { return m_readTotal; }
-  bool readCancelled() const { return m_readCancelled; }
+  int readProgress() const { return m_progress->received(); }
+  int readTotal() const { return m_progress->total(); }
+  bool readCancelled() const { return m_progress->cancelled(); }
+  // The identity of the tester the table comes from, as last read; empty before.
+  QString testerIdentity() const;
   // What start-up had to mend in the settings file, for the main window to tell once; empty
   // when nothing was, and after the first call.
   Q_INVOKABLE QString takeSettingsNotice();
 
+  // Rows from elsewhere (the archive) replace the table as an opened workbook does.
+  void openMeasurements(const QList<Measurement>& rows);
+
   // What a write of constants left in the tester, as the slot read back afterwards shows.
-  struct ScaleWrite {
-    std::optional<ScaleNumber> slot; // the current scale written to; nothing: nothing was sent
-    bool held = false;               // the slot holds exactly what was sent
-    bool readBack = false;           // the slot could be read back at all
-    bool changed = false;            // the slot holds something else than before (or is unknown)
-  };
+  using ScaleWrite = ScaleTransfer::Write;
   // Writes values (none: the row's own) into the tester's current scale with the constants
   // dialogue, then reads the slot back; the read-back, not the tester's " OK", decides. The
   // slot's row is set to what was read back, or marked unread when nothing could be read.
@@ -114,6 +115,12 @@ signals:
   // After an unplug, a tester with another identity answered on the port; its lines are not
   // taken until the user connects to it.
   void otherTesterConnected(const QString& identity);
+  // Measurements reaching the program, each before it is shown: every record of a memory
+  // read in the tester's order, and each live or calibration line.
+  void memoryRead(const QList<Measurement>& records);
+  void measured(const Measurement& measurement, bool calibration);
+  // Something was written to the tester: what was asked, and what it showed afterwards.
+  void testerWritten(const QString& action, const QVariantMap& details);
 
 public slots:
   QStringList availablePorts();
@@ -158,15 +165,10 @@ private slots:
 private:
   friend class DeviceProbe; // tests look at the rooms through it
 
-  // What one slot holds after the constants dialogue, read back.
-  ScaleWrite writeSlot(ScaleNumber slot, const ScaleConstants& values);
+  void journalWrite(const ScaleWrite& write);
   // After an open: remembers the port that failed for lack of permission (none: empty).
   void noteDeniedPort(const QString& failedPort);
-  void portLost();
-  void portReturned();
   void portError(QSerialPort::SerialPortError error);
-  void commandEnded();
-  void showProgress(int received, int total);
   // The current scale within a command already opened.
   std::optional<ScaleNumber> currentSlot();
 
@@ -180,8 +182,5 @@ private:
   QTimer* wakeUpTimer = nullptr;
   QString lastPortName;
   QString m_deniedPortName;
-  QElapsedTimer m_sinceProgress;
-  bool m_readCancelled = false;
-  int m_readProgress = 0;
-  int m_readTotal = 0;
+  ReadProgress* m_progress = nullptr;
 };

@@ -23,31 +23,30 @@ bool Device::connect(QString portName) {
     return false;
   }
   m_watcher->acceptTester();
+  id(); // whose records these are, before they are read
   const bool read = readMemory();
   enableReception();
   return read;
 }
 
 bool Device::readMemory() {
-  qDebug() << "Read Memory";
   std::optional<TesterProtocol::MemoryRead> read;
   {
     const LineChannel::Command command(*m_channel);
     if (!command.ok())
       return false;
     m_channel->resetCancel();
-    m_readCancelled = false;
-    m_sinceProgress.start();
+    m_progress->start();
     read = TesterProtocol::readMemory(
-        *m_channel, [this](int received, int total) { showProgress(received, total); });
+        *m_channel, [this](int received, int total) { m_progress->update(received, total); });
+    m_progress->finish(m_channel->cancelled());
+    m_channel->resetCancel();
     if (!read)
       return false;
-    m_readCancelled = m_channel->cancelled();
-    m_channel->resetCancel();
   }
-  showProgress(0, 0);
   // The table now holds memory rows: the delete key must not reach them.
   m_feed->endSeries();
+  emit memoryRead(read->records);
   emit beginDataChange();
   // The rows reach the table in one piece: views rebuild once, not once per record.
   measModel->replaceAll(read->records);
@@ -56,18 +55,8 @@ bool Device::readMemory() {
   return read->records.size() == read->count;
 }
 
-void Device::showProgress(int received, int total) {
-  const bool change = (total == 0) != (m_readTotal == 0);
-  m_readProgress = received;
-  m_readTotal = total;
-  if (change || m_sinceProgress.elapsed() >= ProgressIntervalMs) {
-    m_sinceProgress.restart();
-    emit readProgressChanged();
-  }
-}
-
 void Device::cancelRead() {
-  if (m_readTotal == 0)
+  if (m_progress->total() == 0)
     return; // no read under way, or one with nothing to stop
   qDebug() << "Memory read cancelled";
   m_channel->cancel();
@@ -91,15 +80,26 @@ QDateTime Device::time() {
 }
 
 bool Device::setTime(QDateTime date) {
-  qDebug() << "Set Time" << date;
   const LineChannel::Command command(*m_channel);
-  return command.ok() && TesterProtocol::setClock(*m_channel, date);
+  const bool set = command.ok() && TesterProtocol::setClock(*m_channel, date);
+  if (command.ok())
+    emit testerWritten(QStringLiteral("clock"), {{"asked", date}, {"accepted", set}});
+  return set;
 }
 
 bool Device::clearMemory() {
-  qDebug() << "Clear Memory";
   const LineChannel::Command command(*m_channel);
-  return command.ok() && TesterProtocol::clearMemory(*m_channel);
+  const bool cleared = command.ok() && TesterProtocol::clearMemory(*m_channel);
+  if (command.ok())
+    emit testerWritten(QStringLiteral("clearMemory"), {{"cleared", cleared}});
+  return cleared;
+}
+
+void Device::openMeasurements(const QList<Measurement>& rows) {
+  emit beginDataChange();
+  measModel->replaceAll(rows);
+  m_feed->endSeries();
+  emit dataChanged();
 }
 
 QString Device::saveToFile() {

@@ -1,28 +1,12 @@
 // The scale commands: which scales are switched on, the current scale, and the constants.
 #include "device/device.h"
 
-#include <cmath>
-
 #include <QDebug>
 
 #include "device/linechannel.h"
+#include "device/scaletransfer.h"
 #include "device/testerprotocol.h"
 #include "models/scalemodel.h"
-
-namespace {
-
-// The three top slots have no row in the model and are always sent as switched off.
-const quint16 kSlotsWithoutRow = 0xE000;
-
-// Constants the dialogue can carry, and a name the line carries both ways.
-bool isSendable(const ScaleConstants& values) {
-  for (double constant : {values.a, values.b, values.c, values.min, values.max})
-    if (!std::isfinite(constant))
-      return false;
-  return LineFormat::isCarriableName(values.name);
-}
-
-} // namespace
 
 std::optional<ScaleNumber> Device::currentSlot() {
   const std::optional<ScaleNumber> slot = TesterProtocol::currentScale(*m_channel);
@@ -38,51 +22,31 @@ short Device::currentScaleNumber() {
 bool Device::setCurrentScaleNumber(short scaleNumber) {
   const LineChannel::Command command(*m_channel);
   // Only the record of that slot says the tester took it; a stale one of another is dropped.
-  return command.ok() && TesterProtocol::selectScale(*m_channel, scaleNumber);
+  const bool taken = command.ok() && TesterProtocol::selectScale(*m_channel, scaleNumber);
+  if (command.ok())
+    emit testerWritten(QStringLiteral("scale"), {{"asked", scaleNumber}, {"taken", taken}});
+  return taken;
 }
 
 short Device::visibleScales() {
   const LineChannel::Command command(*m_channel);
-  const std::optional<quint16> offMask =
-      command.ok() ? TesterProtocol::offMask(*m_channel) : std::nullopt;
-  if (!offMask)
-    return 0;
-  // The tester reports the scales switched OFF; the model keeps those switched on.
-  const auto mask = static_cast<qint16>(~*offMask);
-  for (int row = 0; row < scalesModel->rowCount(); ++row)
-    scalesModel->setEnabled(row, (mask >> row) & 1);
-  return mask;
+  return command.ok() ? ScaleTransfer::readSwitches(*m_channel, *scalesModel) : 0;
 }
 
 bool Device::setVisibleScales() {
-  quint16 mask = 0;
-  for (int row = 0; row < scalesModel->rowCount() && row < ScaleSlots; ++row)
-    if (scalesModel->enabled(row))
-      mask |= quint16(1u << row);
-  // At least one scale must stay switched on.
   const LineChannel::Command command(*m_channel);
-  return mask != 0 && command.ok() &&
-         TesterProtocol::setOffMask(*m_channel, quint16(~mask | kSlotsWithoutRow));
+  const std::optional<bool> confirmed =
+      command.ok() ? ScaleTransfer::writeSwitches(*m_channel, *scalesModel) : std::nullopt;
+  if (confirmed)
+    emit testerWritten(
+        QStringLiteral("mask"),
+        {{"switchedOn", ScaleTransfer::switchedOn(*scalesModel)}, {"confirmed", *confirmed}});
+  return confirmed.value_or(false);
 }
 
 bool Device::readScales() {
   const LineChannel::Command command(*m_channel);
-  if (!command.ok())
-    return false;
-  const std::optional<ScaleNumber> current = currentSlot();
-  bool allRead = true;
-  for (ScaleNumber row = 0; row < scalesModel->rowCount(); ++row) {
-    const std::optional<LineFormat::ScaleRecord> record =
-        TesterProtocol::selectScale(*m_channel, row);
-    // A row whose record did not come keeps its values but is marked unknown: nothing may
-    // be written from it.
-    if (record)
-      scalesModel->setSlotContent(row, record->constants);
-    else
-      scalesModel->setRead(row, false);
-    allRead = allRead && record;
-  }
-  return current && TesterProtocol::selectScale(*m_channel, *current) && allRead;
+  return command.ok() && ScaleTransfer::readAll(*m_channel, *scalesModel, currentSlot());
 }
 
 bool Device::setScale() {
@@ -99,62 +63,28 @@ Device::ScaleWrite Device::writeCurrentScale(const std::optional<ScaleConstants>
   if (!current || (slot && *slot != *current))
     return ScaleWrite();
   const Scale* row = scalesModel->scale(*current);
-  return writeSlot(*current, values ? *values : row ? row->constants() : ScaleConstants());
-}
-
-Device::ScaleWrite Device::writeSlot(ScaleNumber slot, const ScaleConstants& values) {
-  ScaleWrite result;
-  const Scale* row = scalesModel->scale(slot);
-  // A row not read from its slot may hold another slot's record: nothing is written from it
-  // or compared with it.
-  if (!row || !row->isRead() || !isSendable(values))
-    return result;
-  const QList<QByteArray> before = TesterProtocol::constantAnswers(row->constants());
-  const QList<QByteArray> sent = TesterProtocol::constantAnswers(values);
-  result.slot = slot;
-  const bool confirmed = TesterProtocol::writeConstants(*m_channel, values);
-  // What the tester holds decides, whatever its " OK" said: read the slot back.
-  const std::optional<LineFormat::ScaleRecord> held = TesterProtocol::selectScale(*m_channel, slot);
-  if (!held) {
-    // Unknown: nothing may be written from this row until it is read again.
-    scalesModel->setRead(slot, false);
-    result.changed = true;
-    qDebug() << "Slot" << slot << "not read back; the tester said" << confirmed;
-    return result;
-  }
-  result.readBack = true;
-  const QList<QByteArray> holds = TesterProtocol::constantAnswers(held->constants);
-  result.held = holds == sent;
-  result.changed = holds != before; // before was read from this slot
-  scalesModel->setSlotContent(slot, held->constants);
-  return result;
+  return ScaleTransfer::writeSlot(*m_channel,
+                                  *scalesModel,
+                                  *current,
+                                  values ? *values
+                                  : row  ? row->constants()
+                                         : ScaleConstants(),
+                                  [this](const ScaleWrite& write) { journalWrite(write); });
 }
 
 bool Device::setScales() {
-  const QList<int> rows = scalesModel->modifiedIndexes();
   // A row not read from its slot may hold another slot's record: write none then.
-  for (int row : rows)
+  for (int row : scalesModel->modifiedIndexes())
     if (!scalesModel->scale(row) || !scalesModel->scale(row)->isRead())
       return false;
   const LineChannel::Command command(*m_channel);
-  if (!command.ok())
-    return false;
-  const std::optional<ScaleNumber> current = currentSlot();
-  bool allWritten = true;
-  for (int row : rows) {
-    // The dialogue writes the current slot: only go on when the tester took this one. A row
-    // the tester did not take keeps the user's values, to be applied again.
-    const Scale pending = *scalesModel->scale(row);
-    const bool held =
-        TesterProtocol::selectScale(*m_channel, row) && writeSlot(row, pending.constants()).held;
-    if (!held) {
-      allWritten = false;
-      scalesModel->setEdited(row, pending);
-    }
-  }
-  // With no readable current scale there is nothing to give back; guessing would switch
-  // the tester to a scale the user did not choose.
-  if (current)
-    TesterProtocol::selectScale(*m_channel, *current);
-  return allWritten;
+  return command.ok() &&
+         ScaleTransfer::writeModified(*m_channel,
+                                      *scalesModel,
+                                      currentSlot(),
+                                      [this](const ScaleWrite& write) { journalWrite(write); });
+}
+
+void Device::journalWrite(const ScaleWrite& write) {
+  emit testerWritten(QStringLiteral("constants"), ScaleTransfer::journalEntry(write));
 }

@@ -124,6 +124,7 @@ bool LineChannel::setAsideLine(const QByteArray& line, const ReplyTest& isReply)
 void LineChannel::writeRequest(const QByteArray& request, int replyKind) {
   clearStaleLines();
   m_requestKind = replyKind;
+  qDebug() << "Request" << request;
   writeBytes(request);
 }
 

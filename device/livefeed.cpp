@@ -37,12 +37,15 @@ void LiveFeed::takeLiveLine(const QByteArray& line) {
   const int rows = m_table->rowCount();
   if (!dateTime.isValid() && rows > 0)
     dateTime = m_table->dateTime(rows - 1);
-  m_table->add(Measurement(dateTime, live->scale(), live->hardness(), live->frequency(), 1.0));
+  const Measurement measurement(dateTime, live->scale(), live->hardness(), live->frequency(), 1.0);
+  emit measured(measurement, false);
+  m_table->add(measurement);
 }
 
 void LiveFeed::takeCalibrationLine(const QByteArray& line) {
-  if (std::optional<Measurement> live = LineFormat::parseLiveLine(line))
+  if (std::optional<Measurement> live = LineFormat::parseLiveLine(line)) {
+    emit measured(*live, true);
     m_calibrationList->add(*live);
-  else if (!line.isEmpty())
+  } else if (!line.isEmpty())
     qDebug() << "Dropped a line that is no measurement:" << line;
 }

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QObject>
 
+#include "formats/measurement.h"
+
 class MeasurementModel;
 
 // Where the lines the tester sends on its own land: in the main table during a live
@@ -21,6 +23,10 @@ public:
   bool liveSeries() const { return m_liveSeries; }
 
   void take(const QByteArray& line);
+
+signals:
+  // A measurement about to be shown, with the time stamp it is shown with.
+  void measured(const Measurement& measurement, bool calibration);
 
 private:
   void takeLiveLine(const QByteArray& line);

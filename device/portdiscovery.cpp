@@ -58,4 +58,11 @@ QString chooseTesterPort(const QList<PortDescription>& ports) {
   return QString();
 }
 
+QStringList portNames() {
+  QStringList names;
+  for (const PortDescription& port : availablePorts())
+    names.append(port.name);
+  return names;
+}
+
 } // namespace PortDiscovery

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Finding the tester's port. The system list is read through one replaceable function so
 // that tests and the simulator can stand in for USB ports that a pseudo-terminal lacks.
@@ -27,6 +28,8 @@ void setPortLister(PortLister lister);
 
 // The current lister's answer.
 QList<PortDescription> availablePorts();
+// Their names, as a user picks one.
+QStringList portNames();
 
 // The first port whose vendor and product identifiers are both among the tester's; empty
 // when none qualifies.

@@ -39,6 +39,7 @@ public:
   bool otherTester() const { return m_otherTester; }
   // The identity of the tester the table comes from, as last read while connected.
   void noteIdentity(const QString& identity);
+  QString identity() const { return m_testerIdentity; }
 
 signals:
   // The port was closed because the tester went away.

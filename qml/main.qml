@@ -3,11 +3,13 @@ import QtQuick.Window 2.2
 import com.tivor.device 1.0
 import com.tivor.calibration 1.0
 import com.tivor.report 1.0
+import com.tivor.archive 1.0
 import com.tivor.defines 1.0
 import components 1.0
 import menu 1.0
 import measures 1.0
 import settings 1.0
+import history 1.0
 
 // Every window of the program, created at once; only the splash is shown at first. The
 // functions below drive the tester from the menu bar and the side panels.
@@ -67,9 +69,25 @@ QtObject {
             id: toleranceLimits
         }
 
+        // Every measurement received is archived before it is shown, with the context in force.
+        ArchiveRecorder {
+            id: archiveRecorder
+            objectName: "archiveRecorder"
+            device: device
+        }
+
+        Connections {
+            target: archiveRecorder.archive
+            function onAvailabilityChanged() {
+                if (!archiveRecorder.archive.available)
+                    app.showFailure(archiveRecorder.archive.problem)
+            }
+        }
+
         ReportWriter {
             id: reportWriter
             objectName: "reportWriter"
+            context: archiveRecorder.context.summary
         }
 
         // The figures of whatever the chart shows: the measurement list, or in calibration
@@ -118,6 +136,10 @@ QtObject {
                 if (!root.calibMode)
                     app.saveReport()
             }
+            onHistoryButtonClicked: {
+                if (!root.calibMode)
+                    app.history.visible = true
+            }
             onCalibButtonClicked: {
                 if (device.isDeviceOpen() && device.id() !== "")
                     app.calibrationSwitch()
@@ -133,9 +155,22 @@ QtObject {
             anchors.topMargin: 10
             anchors.left: parent.left
             anchors.right: rightPanel.left
-            anchors.bottom: parent.bottom
+            anchors.bottom: contextPanel.top
+            anchors.bottomMargin: 4
             chartModel: device.measModel
             statistics: statistics
+        }
+
+        ContextPanel {
+            id: contextPanel
+            objectName: "contextPanel"
+            anchors.left: graph.left
+            anchors.leftMargin: 10
+            anchors.right: graph.right
+            anchors.rightMargin: 10
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 10
+            context: archiveRecorder.context
         }
 
         Rectangle {
@@ -188,7 +223,7 @@ QtObject {
             comboModel: device.scalesModel.visibleMeasScaleNames()
 
             onUpdateChart: graph.updateAxis()
-            onClearMemory: app.memoryDialog.visible = true
+            onClearMemory: app.askClearMemory()
             onScalesItemChanged: app.scaleSwitch(name)
         }
 
@@ -202,6 +237,7 @@ QtObject {
                 id: calibration
                 objectName: "calibration"
                 device: device
+                archive: archiveRecorder.archive
             }
 
             onUpdateChart: graph.updateAxis()
@@ -264,8 +300,32 @@ QtObject {
     // that its boxes do not cover the notice.
     function tellSettingsNotice() {
         var notice = device.takeSettingsNotice()
+        if (notice === "")
+            notice = archiveRecorder.archive.problem // a damaged archive set aside, or none
         if (notice !== "")
             showFailure(notice)
+    }
+
+    // The tester's memory is cleared only once the archive holds all it gave.
+    function askClearMemory() {
+        if (!archiveRecorder.memoryKept()) {
+            showFailure(qsTr("Память не очищена: в архиве нет всех замеров последнего\n"
+                             + "чтения. Нажмите \"Соединение\" и повторите."))
+            return
+        }
+        memoryDialog.text = qsTr("В архиве сохранены все замеры последнего чтения (%1).\n"
+                                 + "Очистить память прибора?").arg(archiveRecorder.memoryCount())
+        memoryDialog.visible = true
+    }
+
+    property HistoryWindow history: HistoryWindow {
+        objectName: "historyWindow"
+        recorder: archiveRecorder
+        onOpened: {
+            graph.updateAxis()
+            if (rows > 0)
+                visible = false
+        }
     }
 
     property Settings settings: Settings {

@@ -25,6 +25,7 @@ struct ReportContent {
   QDateTime created;
   QString deviceId;
   QString filter; // the scale filter in force, as the list's drop-down shows it
+  QString context; // the inspection context in force ("Деталь: …; Партия: …"), or empty
   QList<Row> rows;
   QList<ScaleFigures> scales; // one a scale of the rows, by scale name, as the panel has them
   QStringList limits;         // one text a scale that has limits, for example "HRC: 45.5 … 60"

@@ -186,6 +186,8 @@ bool ReportWriter::writePdf(const QString& fileName, const ReportContent& conten
           11);
       page.text(tr("Прибор: %1").arg(content.deviceId), 11);
       page.text(tr("Шкалы: %1").arg(content.filter), 11);
+      if (!content.context.isEmpty())
+        page.text(content.context, 11);
       page.text(content.limits.isEmpty()
                     ? tr("Допуски: не заданы")
                     : tr("Допуски: %1").arg(content.limits.join(QStringLiteral("; "))),

@@ -96,8 +96,9 @@ bool ReportWriter::writeReport(const QString& fileName,
     setErrorString(tr("Нет списка измерений."));
     return false;
   }
-  const ReportContent content = collectReport(
+  ReportContent content = collectReport(
       *statistics, deviceId, filter, chartImage.value<QImage>(), QDateTime::currentDateTime());
+  content.context = m_context;
   QString error;
   const bool csv =
       QFileInfo(fileName).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;

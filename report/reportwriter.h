@@ -14,6 +14,8 @@ class MeasurementStatistics;
 class ReportWriter : public QObject {
   Q_OBJECT
   Q_PROPERTY(QString errorString READ errorString NOTIFY errorStringChanged)
+  // The inspection context the report's header names; empty for none.
+  Q_PROPERTY(QString context MEMBER m_context NOTIFY contextChanged)
 
 public:
   explicit ReportWriter(QObject* parent = nullptr);
@@ -39,6 +41,7 @@ public:
 
 signals:
   void errorStringChanged();
+  void contextChanged();
 
 private:
   void setErrorString(const QString& text);
@@ -46,4 +49,5 @@ private:
   static QString failedWrite(const QString& fileName, const QString& detail);
 
   QString m_errorString;
+  QString m_context;
 };

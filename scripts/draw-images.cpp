@@ -141,6 +141,17 @@ void report(QPainter& p) {
   p.drawRect(QRectF(12.2, 13.5, 1.8, 2.5));
 }
 
+// Archive: a box of two drawers, each with a handle, under a lid.
+void archive(QPainter& p) {
+  p.setPen(whiteLine());
+  p.drawRect(QRectF(2.5, 2.5, 15, 4));
+  p.drawRect(QRectF(3.5, 6.5, 13, 11.5));
+  p.drawLine(QPointF(3.5, 12.2), QPointF(16.5, 12.2));
+  p.setPen(whiteLine(1.4));
+  p.drawLine(QPointF(8, 9.3), QPointF(12, 9.3));
+  p.drawLine(QPointF(8, 15), QPointF(12, 15));
+}
+
 void gear(QPainter& p) {
   const QPointF centre(10, 10.5);
   const int teeth = 8;
@@ -374,6 +385,7 @@ int main(int argc, char* argv[]) {
   ok &= draw("folder.png", 27, 20, folder);
   ok &= draw("gear.png", 20, 21, gear);
   ok &= draw("report.png", 20, 20, report);
+  ok &= draw("archive.png", 20, 20, archive);
   ok &= draw("close.png", 21, 21, closeCross);
   ok &= draw("weight.png", 11, 15, weight);
   ok &= draw("warning.png", 41, 36, warning);

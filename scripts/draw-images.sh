@@ -12,7 +12,7 @@ g++ -std=c++17 -O1 -fPIC -o "$work/draw-images" "$root/scripts/draw-images.cpp" 
   $(pkg-config --cflags --libs Qt5Gui)
 QT_QPA_PLATFORM=offscreen "$work/draw-images" "$work"
 
-for f in TIVOR download disket folder gear report close weight warning arrow cross clock-base splash brenmo; do
+for f in TIVOR download disket folder gear report archive close weight warning arrow cross clock-base splash brenmo; do
   cp "$work/$f.png" "$root/images/$f.png"
 done
 mkdir -p "$root/packaging/icons"

@@ -208,6 +208,44 @@ constants. The previous ones are kept for an undo.</translation>
     </message>
 </context>
 <context>
+    <name>ContextPanel</name>
+    <message>
+        <source>Деталь</source>
+        <translation>Part</translation>
+    </message>
+    <message>
+        <source>Партия</source>
+        <translation>Lot</translation>
+    </message>
+    <message>
+        <source>Оператор</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>Примечание</source>
+        <translation>Note</translation>
+    </message>
+</context>
+<context>
+    <name>CurrentContext</name>
+    <message>
+        <source>Деталь: %1</source>
+        <translation>Part: %1</translation>
+    </message>
+    <message>
+        <source>Партия: %1</source>
+        <translation>Lot: %1</translation>
+    </message>
+    <message>
+        <source>Оператор: %1</source>
+        <translation>Operator: %1</translation>
+    </message>
+    <message>
+        <source>Примечание: %1</source>
+        <translation>Note: %1</translation>
+    </message>
+</context>
+<context>
     <name>Device</name>
     <message>
         <source>Сохранить измерения</source>
@@ -220,6 +258,69 @@ constants. The previous ones are kept for an undo.</translation>
     <message>
         <source>Открыть измерения</source>
         <translation>Open measurements</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryWindow</name>
+    <message>
+        <source>Архив измерений</source>
+        <translation>Measurement archive</translation>
+    </message>
+    <message>
+        <source>с дд.мм.гггг</source>
+        <translation>from dd.mm.yyyy</translation>
+    </message>
+    <message>
+        <source>по дд.мм.гггг</source>
+        <translation>to dd.mm.yyyy</translation>
+    </message>
+    <message>
+        <source>Прибор</source>
+        <translation>Tester</translation>
+    </message>
+    <message>
+        <source>Шкала</source>
+        <translation>Scale</translation>
+    </message>
+    <message>
+        <source>Деталь</source>
+        <translation>Part</translation>
+    </message>
+    <message>
+        <source>Партия</source>
+        <translation>Lot</translation>
+    </message>
+    <message>
+        <source>Оператор</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>Текст</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>НАЙТИ</source>
+        <translation>FIND</translation>
+    </message>
+    <message>
+        <source>замеров: %1</source>
+        <translation>readings: %1</translation>
+    </message>
+    <message>
+        <source>ОТКРЫТЬ В ТАБЛИЦЕ</source>
+        <translation>OPEN IN THE TABLE</translation>
+    </message>
+    <message>
+        <source>ЗАМЕРЫ</source>
+        <translation>READINGS</translation>
+    </message>
+    <message>
+        <source>ЖУРНАЛ</source>
+        <translation>JOURNAL</translation>
+    </message>
+    <message>
+        <source>Найдено: %1</source>
+        <translation>Found: %1</translation>
     </message>
 </context>
 <context>
@@ -350,6 +451,10 @@ Save the workbook again in Excel or LibreOffice.</translation>
     <message>
         <source>Закрыть программу</source>
         <translation>Close the program</translation>
+    </message>
+    <message>
+        <source>Архив измерений</source>
+        <translation>Measurement archive</translation>
     </message>
 </context>
 <context>
@@ -745,6 +850,18 @@ the cable and press &quot;Connection&quot; again.</translation>
 его память, нажмите кнопку &quot;Соединение&quot;.</source>
         <translation>Another tester is connected: %1. To read
 its memory, press the &quot;Connection&quot; button.</translation>
+    </message>
+    <message>
+        <source>Память не очищена: в архиве нет всех замеров последнего
+чтения. Нажмите &quot;Соединение&quot; и повторите.</source>
+        <translation>Memory not cleared: the archive lacks some readings of the last
+read. Press &quot;Connection&quot; and try again.</translation>
+    </message>
+    <message>
+        <source>В архиве сохранены все замеры последнего чтения (%1).
+Очистить память прибора?</source>
+        <translation>The archive holds all readings of the last read (%1).
+Clear the tester&apos;s memory?</translation>
     </message>
 </context>
 </TS>

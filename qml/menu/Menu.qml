@@ -19,6 +19,7 @@ Rectangle {
     signal openButtonClicked
     signal settingsButtonClicked
     signal reportButtonClicked
+    signal historyButtonClicked
     signal calibButtonClicked
 
     function modeSwitch() {
@@ -48,7 +49,7 @@ Rectangle {
         var calibration = mode === 1
         logo.color = calibration ? Defines.baseColor : Defines.secondColor
         var squareButtons = [connectButton, saveButton, openButton, settingsButton, reportButton,
-                             closeButton]
+                             historyButton, closeButton]
         for (var i = 0; i < squareButtons.length; ++i) {
             // The gradient choice must be in place before the mode change repaints.
             squareButtons[i].gradEnable = calibration
@@ -83,6 +84,12 @@ Rectangle {
         sequence: "Ctrl+P"
         enabled: menu.mode === 0
         onActivated: menu.reportButtonClicked()
+    }
+    Shortcut {
+        id: historyKeys
+        sequence: "Ctrl+H"
+        enabled: menu.mode === 0
+        onActivated: menu.historyButtonClicked()
     }
 
     MouseArea {
@@ -165,6 +172,16 @@ Rectangle {
             image: "qrc:/images/report.png"
             tip: menu.withKeys(qsTr("Сохранить отчёт"), reportKeys)
             onClicked: menu.reportButtonClicked()
+        }
+
+        MenuItem {
+            id: historyButton
+            objectName: "historyButton"
+            width: Defines.menuHeight
+            height: Defines.menuHeight
+            image: "qrc:/images/archive.png"
+            tip: menu.withKeys(qsTr("Архив измерений"), historyKeys)
+            onClicked: menu.historyButtonClicked()
         }
     }
 

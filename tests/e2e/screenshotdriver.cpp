@@ -256,6 +256,18 @@ int main(int argc, char** argv) {
   host.window("warningDialog")->setVisible(false);
 
   QMetaObject::invokeMethod(host.find(QStringLiteral("mainMenu")), "calibButtonClicked");
+  // A context for the history's series, then the history window.
+  if (QObject* recorder = host.find(QStringLiteral("archiveRecorder"))) {
+    QObject* context = recorder->property("context").value<QObject*>();
+    context->setProperty("part", QStringLiteral("Вал 12"));
+    context->setProperty("lot", QStringLiteral("П-7"));
+    context->setProperty("inspector", QStringLiteral("Иванов"));
+    measure(sim, 3);
+    host.window("history")->setVisible(true);
+    ok = shoot(host, {"history"}, file("history")) && ok;
+    host.window("history")->setVisible(false);
+  }
+
   ok = shootLongTable(host, file("chart-20000-whole"), file("chart-20000-zoomed")) && ok;
 
   const QStringList warnings = host.warnings();

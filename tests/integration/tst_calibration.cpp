@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include "archive/archive.h"
 #include "calibration/calibration.h"
 #include "device/device.h"
 #include "models/measurementmodel.h"
@@ -13,6 +14,7 @@
 class CalibrationTest : public DeviceTestCase {
   Q_OBJECT
 
+  std::unique_ptr<Archive> archive;
   std::unique_ptr<Calibration> calibration;
 
   MeasurementModel& calibTable() { return *device->calibMeasures(); }
@@ -36,11 +38,15 @@ private slots:
     // The program's default locale: reference hardness is typed with a decimal comma.
     QLocale::setDefault(QLocale(QLocale::Russian));
     startDevice();
+    archive = std::make_unique<Archive>(userFiles.filePath(QStringLiteral("archive.sqlite")));
+    archive->open();
     calibration = std::make_unique<Calibration>();
     calibration->setDevice(device.get());
+    calibration->setArchive(archive.get());
   }
   void cleanup() {
     calibration.reset();
+    archive.reset();
     stopDevice();
   }
 

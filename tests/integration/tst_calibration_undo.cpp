@@ -1,21 +1,23 @@
-// Writing back the constants a calibration replaced, once, from the settings file.
+// Writing back the constants a calibration replaced, once, from the archive.
 #include <memory>
 
 #include <QSettings>
 #include <QtTest>
 
+#include "archive/archive.h"
 #include "calibration/calibration.h"
 #include "device/device.h"
 #include "device/lineformat.h"
 #include "models/measurementmodel.h"
 #include "models/scalemodel.h"
-#include "models/settingsfile.h"
 #include "support/devicetestcase.h"
 
 class CalibrationUndoTest : public DeviceTestCase {
   Q_OBJECT
 
+  std::unique_ptr<Archive> archive;
   std::unique_ptr<Calibration> calibration;
+  QString archivePath() { return userFiles.filePath(QStringLiteral("archive.sqlite")); }
 
   // Constants no calibration below would give, so a write-back is told from a new fit.
   static TesterSimulator::ScaleSlot oldHrc() {
@@ -46,9 +48,13 @@ class CalibrationUndoTest : public DeviceTestCase {
     QCOMPARE(sim().scaleSlot(0).a, 220.0);
     sim().clearReceived();
   }
+  // As the program starts: the archive opened, the calibration given it.
   void newCalibration() {
+    archive = std::make_unique<Archive>(archivePath());
+    QVERIFY(archive->open());
     calibration = std::make_unique<Calibration>();
     calibration->setDevice(device.get());
+    calibration->setArchive(archive.get());
   }
   void verifySlotHoldsOldHrc() {
     const TesterSimulator::ScaleSlot held = sim().scaleSlot(0);
@@ -62,15 +68,15 @@ class CalibrationUndoTest : public DeviceTestCase {
 private slots:
   void init() {
     QLocale::setDefault(QLocale(QLocale::Russian));
-    std::unique_ptr<QSettings> settings(SettingsFile::open(nullptr));
-    settings->remove(QStringLiteral("CalibrationUndo"));
-    settings->sync();
+    for (const char* suffix : {"", "-wal", "-shm"})
+      QFile::remove(archivePath() + suffix);
     startDevice();
     sim().setScaleSlot(0, oldHrc());
     newCalibration();
   }
   void cleanup() {
     calibration.reset();
+    archive.reset();
     stopDevice();
   }
 
@@ -110,14 +116,12 @@ private slots:
     connectOnScale(0);
     calibrateHrc();
     const QDateTime calibrated = QDateTime::currentDateTime();
-    {
-      std::unique_ptr<QSettings> settings(SettingsFile::open(nullptr));
-      settings->beginGroup(QStringLiteral("CalibrationUndo/0"));
-      QCOMPARE(settings->value(QStringLiteral("Name")).toString(), QStringLiteral("HRC"));
-      QVERIFY(std::abs(settings->value(QStringLiteral("Date")).toDateTime().secsTo(calibrated)) <
-              60);
-    }
+    const std::optional<KeptConstants> kept = archive->keptConstants(0);
+    QVERIFY(kept);
+    QCOMPARE(kept->constants.name, QStringLiteral("HRC"));
+    QVERIFY(std::abs(kept->kept.secsTo(calibrated)) < 60);
     calibration.reset();
+    archive.reset();
     stopDevice();
 
     // Another start of the program, against a tester that still holds the calibration.

@@ -112,8 +112,10 @@ private slots:
   }
 
   void shortReadKeepsWhatArrivedButIsNoSuccess() {
+    // A connection asks whose records it reads before reading them.
     tester->script(
-        {{"readdata\n",
+        {{"getid\n", "12345\n"},
+         {"readdata\n",
           "3\n" + record("12:30:05 14.02.20", 52.3) + record("12:31:05 14.02.20", 53.3)}});
     QVERIFY(!device->connect());
     QCOMPARE(table().rowCount(), 2);
@@ -122,7 +124,8 @@ private slots:
   }
 
   void recordsThatDoNotParseUseUpTheirPlaceAndFailTheRead() {
-    tester->script({{"readdata\n",
+    tester->script({{"getid\n", "12345\n"},
+                    {"readdata\n",
                      "3\n" + record("12:30:05 14.02.20", 52.3).replace("\n", ";9\n") +
                          "12:31:05 14.02.20;2;812.4;HRC\n" + record("12:32:05 14.02.20", 54.3)}});
     QVERIFY(!device->connect());
