@@ -134,6 +134,13 @@ SqlConditions HistoryModel::conditions(bool broad) const {
 }
 
 void HistoryModel::refresh() {
+  // An archive that could not be opened has nothing to show.
+  if (!m_database.isOpen()) {
+    clear();
+    m_count = 0;
+    emit countChanged();
+    return;
+  }
   SqlConditions where = conditions();
   const int count = countOf(where);
   // One reading in twenty or more: the stamps' index meets a page of them within a few

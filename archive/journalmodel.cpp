@@ -83,6 +83,10 @@ QString JournalModel::detailsText(const QString& json) {
 }
 
 void JournalModel::refresh() {
+  if (!m_database.isOpen()) {
+    clear(); // an archive that could not be opened has nothing to show
+    return;
+  }
   QSqlQuery rows(m_database);
   rows.prepare(QStringLiteral(
       "SELECT at, at_offset, tester, action, details FROM journal ORDER BY id DESC"));

@@ -82,6 +82,10 @@ void SeriesModel::setFilter(const QVariantMap& filter) {
 }
 
 void SeriesModel::refresh() {
+  if (!m_database.isOpen()) {
+    clear(); // an archive that could not be opened has nothing to show
+    return;
+  }
   SqlConditions where;
   // A series is in the dates when its readings' stamps reach into them.
   if (m_filter.from.isValid())

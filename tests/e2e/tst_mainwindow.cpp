@@ -188,8 +188,8 @@ void MainWindowEndToEnd::splashTimeoutConnectsReadsTheMemoryAndTheScales() {
   QTRY_VERIFY_WITH_TIMEOUT(!host.window("waitDialog")->isVisible(), 10000);
 
   const QByteArray sent = sim.received();
-  QVERIFY(sent.startsWith("readdata\n"));
-  QVERIFY(sent.contains("getid\n"));
+  // Whose records they are, then the records.
+  QVERIFY(sent.startsWith("getid\nreaddata\n"));
   const int rows = device->scales()->rowCount();
   for (int row = 0; row < rows; ++row)
     QVERIFY2(sent.contains("setscale " + QByteArray::number(row) + "\n"), "scale not read");
