@@ -322,6 +322,18 @@ constants. The previous ones are kept for an undo.</translation>
         <source>Найдено: %1</source>
         <translation>Found: %1</translation>
     </message>
+    <message>
+        <source>память</source>
+        <translation>memory</translation>
+    </message>
+    <message>
+        <source>с прибора</source>
+        <translation>live</translation>
+    </message>
+    <message>
+        <source>калибровка</source>
+        <translation>calibration</translation>
+    </message>
 </context>
 <context>
     <name>MeasureDelegate</name>

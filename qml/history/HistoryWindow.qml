@@ -114,8 +114,9 @@ Window {
                             anchors.verticalCenter: parent.verticalCenter
                             x: 8
                             Text {
-                                text: model.started + "  " + model.tester + "  ("
-                                      + qsTr("замеров: %1").arg(model.count) + ")"
+                                text: model.started + "  " + model.tester + "  "
+                                      + [qsTr("память"), qsTr("с прибора"), qsTr("калибровка")][model.source]
+                                      + ", " + qsTr("замеров: %1").arg(model.count)
                                 font.pixelSize: Defines.baseFontSize
                             }
                             Text {
@@ -190,6 +191,7 @@ Window {
             spacing: 10
             RedButton {
                 objectName: "historyOpen"
+                width: Math.max(Defines.buttonWidth, textFont.pixelSize * 13)
                 text: qsTr("ОТКРЫТЬ В ТАБЛИЦЕ")
                 enabled: !history.showJournal
                 onClicked: history.opened(history.recorder.openShown())
