@@ -103,6 +103,12 @@ private slots:
     press(Qt::Key_F5, Qt::NoModifier);
     QTRY_COMPARE(device()->measures()->rowCount(), 7);
     QCOMPARE(countIn(archivePath()), 7);
+    // All of it is kept: clearing the memory is offered, and says how much is kept.
+    QVERIFY(QMetaObject::invokeMethod(host->root(), "askClearMemory"));
+    QQuickWindow* question = host->window("memoryDialog");
+    QTRY_VERIFY(question->isVisible());
+    QVERIFY(question->property("text").toString().contains(QStringLiteral("(7)")));
+    QVERIFY(QMetaObject::invokeMethod(question, "cancel"));
   }
 
   void contextTypedInTheWindowGoesWithTheReadingsAndIntoTheReport() {
