@@ -72,8 +72,8 @@ Window {
             id: filters
             width: parent.width
             spacing: 6
-            HistoryField { id: fromField; onSearch: history.search(); objectName: "historyFrom"; placeholderText: qsTr("с дд.мм.гггг") }
-            HistoryField { id: toField; onSearch: history.search(); objectName: "historyTo"; placeholderText: qsTr("по дд.мм.гггг") }
+            HistoryField { id: fromField; onSearch: history.search(); objectName: "historyFrom"; width: 116; placeholderText: qsTr("с дд.мм.гггг") }
+            HistoryField { id: toField; onSearch: history.search(); objectName: "historyTo"; width: 116; placeholderText: qsTr("по дд.мм.гггг") }
             HistoryField { id: testerField; onSearch: history.search(); objectName: "historyTester"; placeholderText: qsTr("Прибор") }
             HistoryField { id: scaleField; onSearch: history.search(); objectName: "historyScale"; width: 60; placeholderText: qsTr("Шкала") }
             HistoryField { id: partField; onSearch: history.search(); objectName: "historyPart"; placeholderText: qsTr("Деталь") }
