@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ru_RU">
 <context>
-    <name>Archive</name>
+    <name>ArchiveFile</name>
     <message>
         <source>Архив измерений недоступен: он занят другой программой.</source>
         <translation>The measurement archive is unavailable: another program is holding it.</translation>
@@ -20,10 +20,6 @@
         <translation>The measurement archive is unavailable: a write failed (%1).</translation>
     </message>
     <message>
-        <source>Архив измерений недоступен: его занимает другая копия программы.</source>
-        <translation>The measurement archive is unavailable: another copy of the program is using it.</translation>
-    </message>
-    <message>
         <source>Архив измерений недоступен: файл %1 повреждён, и отложить его не удалось.</source>
         <translation>The measurement archive is unavailable: the file %1 is damaged and could not be set aside.</translation>
     </message>
@@ -34,6 +30,10 @@
     <message>
         <source>Архив измерений недоступен: он создан более новой версией программы.</source>
         <translation>The measurement archive is unavailable: it was made by a newer version of the program.</translation>
+    </message>
+    <message>
+        <source>Архив измерений недоступен: его занимает другая копия программы.</source>
+        <translation>The measurement archive is unavailable: another copy of the program is using it.</translation>
     </message>
 </context>
 <context>
