@@ -3,19 +3,10 @@
 #include <optional>
 
 #include <QByteArray>
-#include <QString>
-#include <QVector>
 
-#include "files/sharedstrings.h"
+#include "files/cellvalues.h"
 #include "files/sheetcells.h"
 #include "files/xlsxfailure.h"
-
-// What a worksheet's cells refer to in the rest of the workbook.
-struct WorkbookContext {
-  SharedStrings sharedStrings;
-  QVector<bool> dateStyles; // by cell format index ("s")
-  bool date1904 = false;
-};
 
 // The cells of a worksheet part as spreadsheet programs write them: shared, inline and
 // formula strings, numbers, booleans, error codes (kept as their text, "#N/A") and
