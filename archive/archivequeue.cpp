@@ -14,8 +14,7 @@ constexpr int CheckpointIntervalMs = 10000;
 
 } // namespace
 
-ArchiveQueue::ArchiveQueue(const QString& path, QObject* parent)
-    : QObject(parent), m_file(path) {
+ArchiveQueue::ArchiveQueue(const QString& path, QObject* parent) : QObject(parent), m_file(path) {
   m_retry.setInterval(RetryIntervalMs);
   connect(&m_retry, &QTimer::timeout, this, [this] { flush(); });
   m_checkpoint.setInterval(CheckpointIntervalMs);
