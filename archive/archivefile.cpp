@@ -145,7 +145,7 @@ bool ArchiveFile::open() {
       return fail(reasonFor(m_lastError));
     }
     bool sound = true;
-    if (m_checkNeeded && !healthy(&sound)) {
+    if (!healthy(&sound)) {
       close();
       return fail(reasonFor(m_lastError));
     }
@@ -211,14 +211,17 @@ bool ArchiveFile::createFile() {
 }
 
 // Whether the file is a sound database; false with lastError set when it could not be told.
+// Reading the schema finds a file that is no database; damage deeper in is found by SQLite
+// when a write meets it, and then every page is checked.
 bool ArchiveFile::healthy(bool* sound) {
   QSqlQuery check(database());
-  if (!check.exec(QStringLiteral("PRAGMA quick_check"))) {
+  if (!check.exec(m_checkNeeded ? QStringLiteral("PRAGMA quick_check")
+                                : QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
     m_lastError = check.lastError();
     *sound = !isDamage(m_lastError);
     return !*sound;
   }
-  *sound = check.next() && check.value(0).toString() == QLatin1String("ok");
+  *sound = check.next() && (!m_checkNeeded || check.value(0).toString() == QLatin1String("ok"));
   return true;
 }
 

@@ -60,8 +60,9 @@ private:
   QString m_path;
   QString m_connection;
   bool m_open = false;
-  // The file is checked once a session, and again after SQLite found it damaged.
-  bool m_checkNeeded = true;
+  // A full check of every page only after SQLite found the file damaged: on a large archive
+  // it takes seconds, and a start must not wait for them.
+  bool m_checkNeeded = false;
   bool m_newerVersion = false;
   std::unique_ptr<QLockFile> m_lock;
   QSqlError m_lastError;

@@ -191,9 +191,17 @@ int main(int argc, char** argv) {
   std::printf("\n");
 
   // Archiving on the interface thread, into the full archive.
+  // Opened as at a start: the window waits for this.
+  timer.start();
   Store store(path);
   if (!store.open())
     return 1;
+  const double openArchiveMs = elapsedMs(timer);
+  std::printf("archive opened in %.1f ms\n", openArchiveMs);
+  BenchSupport::reportFigure("opening an archive of 1,000,000 measurements at start",
+                             "<= 100 ms",
+                             QString::number(openArchiveMs, 'f', 1) + " ms",
+                             openArchiveMs <= 100.0);
   const InspectionContext context{"Вал-12", "П-3", "Иванов", ""};
   const QDateTime after =
       QDateTime::fromSecsSinceEpoch(FirstStamp + qint64(Readings) * 60, Qt::UTC);
