@@ -9,6 +9,7 @@
 #include "archive/historymodel.h"
 #include "archive/journalmodel.h"
 #include "archive/seriesmodel.h"
+#include "support/scopedtimezone.h"
 
 namespace {
 
@@ -37,19 +38,9 @@ class TestHistory : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase() {
-    // The stamps must read back as the tester showed them in any zone of the computer.
-    m_zone = qgetenv("TZ");
-    qputenv("TZ", "America/New_York");
-    tzset();
-  }
-  void cleanupTestCase() {
-    if (m_zone.isNull())
-      qunsetenv("TZ");
-    else
-      qputenv("TZ", m_zone);
-    tzset();
-  }
+  // The stamps must read back as the tester showed them in any zone of the computer.
+  void initTestCase() { m_zone = std::make_unique<ScopedTimeZone>("America/New_York"); }
+  void cleanupTestCase() { m_zone.reset(); }
 
   void init() {
     QVERIFY(m_folder.isValid());
@@ -253,7 +244,7 @@ private:
     exec(QStringLiteral("UPDATE series SET count = count + 1 WHERE id = %1").arg(series));
   }
 
-  QByteArray m_zone;
+  std::unique_ptr<ScopedTimeZone> m_zone;
   QTemporaryDir m_folder;
   QSqlDatabase m_db;
 };

@@ -3,8 +3,8 @@
 #include <clocale>
 #include <cmath>
 #include <csignal>
-#include <ctime>
 #include <limits>
+#include <optional>
 
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -16,6 +16,7 @@
 #include "files/xlsxpackage.h"
 #include "files/xlsxreader.h"
 #include "formats/testertime.h"
+#include "support/scopedtimezone.h"
 
 namespace {
 
@@ -328,9 +329,8 @@ void TestMeasurementWorkbook::hardnessTypedAsTextWithADecimalCommaReadsAsThatNum
 
 void TestMeasurementWorkbook::timeStampInADaylightSavingGapIsKept() {
   // 02:30 on 31 March 2024 does not exist in Berlin; the tester's clock showed it anyway.
-  const QByteArray zone = qgetenv("TZ");
-  qputenv("TZ", "Europe/Berlin");
-  tzset();
+  std::optional<ScopedTimeZone> berlin;
+  berlin.emplace("Europe/Berlin");
   const QString inGap = QStringLiteral("02:30:00 31.03.24");
   // As text, and as a date cell typed into a spreadsheet.
   const auto opened = readMeasurementWorkbook(
@@ -342,11 +342,7 @@ void TestMeasurementWorkbook::timeStampInADaylightSavingGapIsKept() {
   const bool selected = again.selectSheet(sheetName);
   const QVariant cell = again.read(1, 1);
   const QDateTime afterGap = TesterTime::parse(QStringLiteral("03:30:00 31.03.24"));
-  if (zone.isNull())
-    qunsetenv("TZ");
-  else
-    qputenv("TZ", zone);
-  tzset();
+  berlin.reset();
 
   QVERIFY(opened.has_value());
   QCOMPARE(opened->size(), 2);

@@ -4,24 +4,15 @@
 #include <QtTest>
 
 #include "formats/testertime.h"
+#include "support/scopedtimezone.h"
 
 class TestTesterTime : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase() {
-    // A zone with both daylight-saving changes, whatever the machine's own.
-    m_zone = qgetenv("TZ");
-    qputenv("TZ", "Europe/Berlin");
-    tzset();
-  }
-  void cleanupTestCase() {
-    if (m_zone.isNull())
-      qunsetenv("TZ");
-    else
-      qputenv("TZ", m_zone);
-    tzset();
-  }
+  // A zone with both daylight-saving changes, whatever the machine's own.
+  void initTestCase() { m_zone = std::make_unique<ScopedTimeZone>("Europe/Berlin"); }
+  void cleanupTestCase() { m_zone.reset(); }
 
   void stampsReadAndWriteTheTestersPattern() {
     const QDateTime stamp = TesterTime::parse(QStringLiteral("14:05:09 21.03.24"));
@@ -58,7 +49,7 @@ private slots:
   }
 
 private:
-  QByteArray m_zone;
+  std::unique_ptr<ScopedTimeZone> m_zone;
 };
 
 QTEST_GUILESS_MAIN(TestTesterTime)
