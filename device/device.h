@@ -84,8 +84,9 @@ public:
   int readProgress() const { return m_progress->received(); }
   int readTotal() const { return m_progress->total(); }
   bool readCancelled() const { return m_progress->cancelled(); }
-  // The identity of the tester the table comes from, as last read; empty before.
-  QString testerIdentity() const;
+  // The identity of the tester the table comes from, as last read (a connection reads it
+  // before the memory); empty before.
+  Q_INVOKABLE QString testerIdentity() const;
   // What start-up had to mend in the settings file, for the main window to tell once; empty
   // when nothing was, and after the first call.
   Q_INVOKABLE QString takeSettingsNotice();

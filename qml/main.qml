@@ -479,7 +479,7 @@ QtObject {
         waitDialog.visible = true
         var read = device.connect(portName === undefined ? "" : portName)
         if (device.isDeviceOpen()) {
-            mainMenu.devNumber = device.id()
+            mainMenu.devNumber = device.testerIdentity() // read by the connection itself
             readScaleLists()
             graph.updateAxis()
         } else {
